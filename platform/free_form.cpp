@@ -1,0 +1,98 @@
+#include "platform/free_form.hpp"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace qb {
+
+std::vector<std::string> split_free_form(std::string_view record) {
+  std::vector<std::string> values;
+  std::size_t i = 0;
+  const auto separator = [](char c) { return c == ' ' || c == '\t' || c == ','; };
+  while (i < record.size()) {
+    while (i < record.size() && separator(record[i])) ++i;
+    if (i >= record.size()) break;
+    std::string value;
+    if (record[i] == '\'' || record[i] == '"') {
+      const char quote = record[i++];
+      while (i < record.size()) {
+        if (record[i] == quote) {
+          if (i + 1 < record.size() && record[i + 1] == quote) {
+            value.push_back(quote);
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        value.push_back(record[i++]);
+      }
+    } else {
+      while (i < record.size() && !separator(record[i])) value.push_back(record[i++]);
+    }
+    values.push_back(std::move(value));
+  }
+  return values;
+}
+
+std::optional<std::string> FreeFormReader::next_value() {
+  while (next_ >= pending_.size()) {
+    auto record = next_record_();
+    if (!record) return std::nullopt;
+    pending_ = split_free_form(*record);
+    next_ = 0;
+    in_record_ = true;
+  }
+  return pending_[next_++];
+}
+
+void FreeFormReader::end_list() {
+  pending_.clear();
+  next_ = 0;
+  in_record_ = false;
+}
+
+bool parse_free_integer(std::string_view value, int& out) {
+  std::size_t start = (!value.empty() && value[0] == '+') ? 1 : 0;
+  if (start == value.size()) return false;
+  int parsed = 0;
+  auto [ptr, ec] = std::from_chars(value.data() + start, value.data() + value.size(), parsed);
+  if (ec != std::errc() || ptr != value.data() + value.size()) return false;
+  out = parsed;
+  return true;
+}
+
+namespace {
+template <class Real>
+bool parse_real(std::string_view value, Real& out) {
+  if (value.empty()) return false;
+  std::string text(value);
+  // Fortran exponents may be written with D.
+  for (auto& c : text) {
+    if (c == 'd' || c == 'D') c = 'e';
+  }
+  bool digit = false;
+  for (char c : text) {
+    if (std::isdigit(static_cast<unsigned char>(c))) digit = true;
+    else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E') return false;
+  }
+  if (!digit) return false;
+  char* end = nullptr;
+  Real parsed;
+  if constexpr (std::is_same_v<Real, float>) {
+    parsed = std::strtof(text.c_str(), &end);
+  } else {
+    parsed = std::strtod(text.c_str(), &end);
+  }
+  if (end != text.c_str() + text.size()) return false;
+  out = parsed;
+  return true;
+}
+}  // namespace
+
+bool parse_free_real(std::string_view value, float& out) { return parse_real(value, out); }
+bool parse_free_real(std::string_view value, double& out) { return parse_real(value, out); }
+
+}  // namespace qb

@@ -1,0 +1,40 @@
+// Free-form (list-directed) input: values separated by blanks or commas,
+// quoted text allowed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/record_format.hpp"
+
+namespace qb {
+
+// The values of one record. Quotes around a value are removed.
+std::vector<std::string> split_free_form(std::string_view record);
+
+// Reads values across records, as one free-form list does: a list that needs
+// more values than a record holds continues on the next record.
+class FreeFormReader {
+ public:
+  explicit FreeFormReader(RecordSupplier next_record) : next_record_(std::move(next_record)) {}
+
+  // The next value of the current list; std::nullopt at end of input.
+  std::optional<std::string> next_value();
+  // Drops the rest of the current record: the next list starts a new record.
+  void end_list();
+
+ private:
+  RecordSupplier next_record_;
+  std::vector<std::string> pending_;
+  std::size_t next_ = 0;
+  bool in_record_ = false;
+};
+
+// Conversions of one free-form value; false when it does not convert.
+bool parse_free_integer(std::string_view value, int& out);
+bool parse_free_real(std::string_view value, float& out);
+bool parse_free_real(std::string_view value, double& out);
+
+}  // namespace qb

@@ -1,0 +1,704 @@
+#include "platform/record_format.hpp"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace qb {
+namespace {
+
+enum class Kind {
+  kText,   // quoted text
+  kSkip,   // nX, TRn: move right
+  kBack,   // TLn: move left
+  kTab,    // Tn: absolute column
+  kInt,    // Iw
+  kReal,   // Fw.d (E, D, G read like F)
+  kChars,  // A, Aw
+  kSlash,  // new record
+  kColon,  // stop when no value is left
+};
+
+struct Descriptor {
+  Kind kind = Kind::kText;
+  int width = 0;     // field width, move count or column; -1 for a bare A
+  int decimals = 0;  // F decimals
+  std::string text;  // quoted text
+};
+
+Descriptor make(Kind kind, int width = 0, std::string text = {}) {
+  Descriptor d;
+  d.kind = kind;
+  d.width = width;
+  d.text = std::move(text);
+  return d;
+}
+
+bool is_value_kind(Kind kind) {
+  return kind == Kind::kInt || kind == Kind::kReal || kind == Kind::kChars;
+}
+
+// A parsed format: the descriptors with every repeat expanded, and the place
+// where the format restarts when a list outlasts it.
+struct ParsedFormat {
+  std::vector<Descriptor> items;
+  std::size_t reversion = 0;
+  bool has_values = false;
+  bool keep_line_open = false;  // "$"
+};
+
+class Parser {
+ public:
+  explicit Parser(std::string_view text) : text_(text) {}
+
+  ParsedFormat parse() {
+    skip_blanks();
+    if (!take('(')) fail("format must begin with '('");
+    ParsedFormat result;
+    parse_list(result, /*top_level=*/true);
+    skip_blanks();
+    if (!take(')')) fail("missing ')'");
+    skip_blanks();
+    if (pos_ != text_.size()) fail("text after the closing ')'");
+    for (const auto& d : result.items) result.has_values = result.has_values || is_value_kind(d.kind);
+    return result;
+  }
+
+ private:
+  [[noreturn]] void fail(const std::string& why) const {
+    throw FormatError("bad format \"" + std::string(text_) + "\": " + why);
+  }
+  void skip_blanks() {
+    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+  }
+  bool take(char c) {
+    skip_blanks();
+    if (pos_ < text_.size() && std::tolower(static_cast<unsigned char>(text_[pos_])) == c) {
+      ++pos_;
+      return true;
+    }
+    return false;
+  }
+  char peek() {
+    skip_blanks();
+    return pos_ < text_.size() ? static_cast<char>(std::tolower(static_cast<unsigned char>(text_[pos_]))) : '\0';
+  }
+  std::optional<int> number() {
+    skip_blanks();
+    if (pos_ >= text_.size() || !std::isdigit(static_cast<unsigned char>(text_[pos_]))) return std::nullopt;
+    long value = 0;
+    while (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == ' ')) {
+      if (text_[pos_] != ' ') {
+        value = value * 10 + (text_[pos_] - '0');
+        if (value > 100000) fail("number too large");
+      }
+      ++pos_;
+    }
+    return static_cast<int>(value);
+  }
+  int required_number(const char* what) {
+    auto n = number();
+    if (!n) fail(std::string("missing ") + what);
+    return *n;
+  }
+
+  void parse_list(ParsedFormat& out, bool top_level) {
+    bool need_item = true;
+    while (true) {
+      char c = peek();
+      if (c == ')' || c == '\0') return;
+      if (c == ',') {
+        ++pos_;
+        need_item = true;
+        continue;
+      }
+      if (c == '/' || c == ':' || c == '$') {
+        ++pos_;
+        if (c == '/') out.items.push_back(make(Kind::kSlash));
+        if (c == ':') out.items.push_back(make(Kind::kColon));
+        if (c == '$') out.keep_line_open = true;
+        need_item = true;
+        continue;
+      }
+      if (!need_item && c != '\'' && c != '"') fail("missing ','");
+      parse_item(out, top_level);
+      need_item = false;
+    }
+  }
+
+  void parse_item(ParsedFormat& out, bool top_level) {
+    auto repeat = number();
+    char c = peek();
+    if (c == '\'' || c == '"') {
+      if (repeat) fail("repeat count before text");
+      out.items.push_back(make(Kind::kText, 0, quoted(c)));
+      return;
+    }
+    if (c == '(') {
+      ++pos_;
+      const std::size_t start = out.items.size();
+      ParsedFormat group;
+      parse_list(group, false);
+      if (!take(')')) fail("missing ')'");
+      const int count = repeat.value_or(1);
+      if (count < 1) fail("repeat count 0");
+      for (int r = 0; r < count; ++r) out.items.insert(out.items.end(), group.items.begin(), group.items.end());
+      out.keep_line_open = out.keep_line_open || group.keep_line_open;
+      if (top_level) out.reversion = start;
+      return;
+    }
+    if (c == '/') {  // "2/" writes two record ends
+      ++pos_;
+      for (int r = 0; r < repeat.value_or(1); ++r) out.items.push_back(make(Kind::kSlash));
+      return;
+    }
+    ++pos_;
+    Descriptor d;
+    switch (c) {
+      case 'x':
+        out.items.push_back(make(Kind::kSkip, repeat.value_or(1)));
+        return;
+      case 't': {
+        if (repeat) fail("repeat count before T");
+        if (take('l')) {
+          out.items.push_back(make(Kind::kBack, required_number("TL count")));
+        } else if (take('r')) {
+          out.items.push_back(make(Kind::kSkip, required_number("TR count")));
+        } else {
+          const int column = required_number("T column");
+          if (column < 1) fail("T column 0");
+          out.items.push_back(make(Kind::kTab, column));
+        }
+        return;
+      }
+      case 'i':
+        d.kind = Kind::kInt;
+        d.width = required_number("I width");
+        if (take('.')) required_number("I minimum digits");
+        break;
+      case 'f':
+      case 'e':
+      case 'd':
+      case 'g':
+        d.kind = Kind::kReal;
+        d.width = required_number("field width");
+        if (take('.')) {
+          d.decimals = required_number("decimals");
+        } else if (c == 'f') {
+          fail("F needs decimals");
+        }
+        if (c != 'f' && take('e')) required_number("exponent digits");
+        break;
+      case 'a': {
+        d.kind = Kind::kChars;
+        auto width = number();
+        d.width = width ? *width : -1;
+        if (width && *width == 0) fail("A width 0");
+        break;
+      }
+      case 'b':  // BN, BZ: blanks are always ignored
+        if (!take('n') && !take('z')) fail("unknown descriptor B");
+        return;
+      case 's':  // S, SP, SS: signs as usual
+        if (!take('p')) take('s');
+        return;
+      default:
+        fail(std::string("unknown descriptor '") + c + "'");
+    }
+    if (d.width == 0) fail("field width 0");
+    for (int r = 0; r < repeat.value_or(1); ++r) out.items.push_back(d);
+    if (repeat && *repeat < 1) fail("repeat count 0");
+  }
+
+  std::string quoted(char quote) {
+    ++pos_;  // opening quote
+    std::string text;
+    while (true) {
+      if (pos_ >= text_.size()) fail("unterminated text");
+      char c = text_[pos_++];
+      if (c == quote) {
+        if (pos_ < text_.size() && text_[pos_] == quote) {
+          text.push_back(quote);
+          ++pos_;
+          continue;
+        }
+        return text;
+      }
+      text.push_back(c);
+    }
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// Formats come from a small set of literals, so each is parsed once.
+const ParsedFormat& parsed(std::string_view format) {
+  thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>> cache;
+  auto it = cache.find(std::string(format));
+  if (it != cache.end()) return *it->second;
+  auto result = std::make_unique<ParsedFormat>(Parser(format).parse());
+  if (cache.size() > 4096) cache.clear();  // formats typed by users stay few
+  return *cache.emplace(std::string(format), std::move(result)).first->second;
+}
+
+// ---------------------------------------------------------------------------
+// Output
+
+// The record under construction: characters placed at a position that T and
+// X move; positions skipped over are blanks once something is written after
+// them.
+class RecordBuffer {
+ public:
+  void put(std::string_view text) {
+    if (line_.size() < pos_) line_.resize(pos_, ' ');
+    if (line_.size() < pos_ + text.size()) line_.resize(pos_ + text.size(), ' ');
+    line_.replace(pos_, text.size(), text);
+    pos_ += text.size();
+  }
+  void move_to(std::size_t column0) { pos_ = column0; }
+  void move_by(long delta) {
+    long p = static_cast<long>(pos_) + delta;
+    pos_ = p < 0 ? 0 : static_cast<std::size_t>(p);
+  }
+  void end_record(std::string& out) {
+    out += line_;
+    out += '\n';
+    line_.clear();
+    pos_ = 0;
+  }
+  const std::string& line() const { return line_; }
+
+ private:
+  std::string line_;
+  std::size_t pos_ = 0;
+};
+
+std::string stars(int width) { return std::string(static_cast<std::size_t>(width), '*'); }
+
+std::string right_aligned(const std::string& text, int width) {
+  if (static_cast<int>(text.size()) > width) return stars(width);
+  return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+}
+
+std::string format_integer(long long value, int width) {
+  return right_aligned(std::to_string(value), width);
+}
+
+// Fixed-point text of |value| rounded to `decimals`, halves away from zero.
+std::string fixed_digits(double magnitude, int decimals) {
+  // Enough digits that the exact binary value decides the rounding: a float
+  // or double with a tie at the rounding digit prints it exactly here.
+  char buffer[512];
+  const int extra = 40;
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals + extra, magnitude);
+  std::string digits(buffer);
+  const std::size_t point = digits.find('.');
+  std::string whole = digits.substr(0, point);
+  std::string fraction = digits.substr(point + 1);
+  const bool round_up = fraction[static_cast<std::size_t>(decimals)] >= '5';
+  fraction.resize(static_cast<std::size_t>(decimals));
+  std::string all = whole + fraction;
+  if (round_up) {
+    int i = static_cast<int>(all.size()) - 1;
+    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0) {
+      all.insert(all.begin(), '1');
+    } else {
+      ++all[static_cast<std::size_t>(i)];
+    }
+  }
+  whole = all.substr(0, all.size() - static_cast<std::size_t>(decimals));
+  fraction = all.substr(all.size() - static_cast<std::size_t>(decimals));
+  return whole + "." + fraction;
+}
+
+std::string format_real(double value, int width, int decimals) {
+  if (std::isnan(value)) return right_aligned("NaN", width);
+  if (std::isinf(value)) {
+    if (value > 0) return width >= 8 ? right_aligned("Infinity", width) : right_aligned("Inf", width);
+    return width >= 9 ? right_aligned("-Infinity", width) : right_aligned("-Inf", width);
+  }
+  const bool negative = std::signbit(value);
+  std::string text = fixed_digits(std::fabs(value), decimals);  // "0.500", "12.", ...
+  if (negative) text.insert(text.begin(), '-');
+  if (static_cast<int>(text.size()) > width) {
+    // The optional leading zero goes first ("0.500" in four columns is ".500").
+    const std::size_t zero = negative ? 1 : 0;
+    if (text.size() > zero + 1 && text[zero] == '0' && text[zero + 1] == '.') text.erase(zero, 1);
+  }
+  return right_aligned(text, width);
+}
+
+std::string format_chars(std::string_view text, int width) {
+  if (width < 0) return std::string(text);
+  const auto w = static_cast<std::size_t>(width);
+  if (text.size() >= w) return std::string(text.substr(0, w));
+  return std::string(w - text.size(), ' ') + std::string(text);
+}
+
+[[noreturn]] void mismatch(std::string_view format, const char* what) {
+  throw FormatError("format \"" + std::string(format) + "\": " + what);
+}
+
+std::string render_value(std::string_view format, const Descriptor& d, const FieldValue& value) {
+  switch (d.kind) {
+    case Kind::kInt:
+      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width);
+      if (const auto* r = std::get_if<double>(&value)) {
+        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width);
+        return stars(d.width);
+      }
+      mismatch(format, "text for an I descriptor");
+    case Kind::kReal:
+      if (const auto* r = std::get_if<double>(&value)) return format_real(*r, d.width, d.decimals);
+      if (const auto* i = std::get_if<long long>(&value)) return format_real(static_cast<double>(*i), d.width, d.decimals);
+      mismatch(format, "text for an F descriptor");
+    case Kind::kChars:
+      if (const auto* s = std::get_if<std::string_view>(&value)) return format_chars(*s, d.width);
+      mismatch(format, "a number for an A descriptor");
+    default:
+      return {};
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Input
+
+std::string without_blanks(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  for (char c : field) {
+    if (c != ' ' && c != '\t') out.push_back(c);
+  }
+  return out;
+}
+
+bool parse_integer_field(std::string_view field, long long& value) {
+  const std::string s = without_blanks(field);
+  if (s.empty() || s == "+" || s == "-") {
+    value = 0;
+    return true;
+  }
+  std::size_t start = (s[0] == '+') ? 1 : 0;
+  const char* first = s.data() + start;
+  const char* last = s.data() + s.size();
+  auto [ptr, ec] = std::from_chars(first, last, value);
+  return ec == std::errc() && ptr == last;
+}
+
+// Builds the canonical text of an F/E/D/G input field so that strtod/strtof
+// round it correctly; `decimals` places the implied point.
+bool canonical_real(std::string_view field, int decimals, std::string& canonical) {
+  const std::string s = without_blanks(field);
+  if (s.empty()) {
+    canonical = "0";
+    return true;
+  }
+  std::size_t i = 0;
+  std::string sign;
+  if (s[i] == '+' || s[i] == '-') sign = s[i++] == '-' ? "-" : "";
+  {
+    std::string rest = s.substr(i);
+    for (auto& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (rest == "nan" || rest == "inf" || rest == "infinity") {
+      canonical = sign + rest;
+      return true;
+    }
+  }
+  std::string mantissa;
+  bool point = false;
+  int fraction_digits = 0;
+  bool any_digit = false;
+  for (; i < s.size(); ++i) {
+    char c = s[i];
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      mantissa.push_back(c);
+      any_digit = true;
+      if (point) ++fraction_digits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  long exponent = 0;
+  if (i < s.size()) {
+    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    if (c == 'e' || c == 'd' || c == 'q') ++i;
+    else if (c != '+' && c != '-') return false;
+    if (i >= s.size()) return false;
+    long long e = 0;
+    std::string exp_text = s.substr(i);
+    if (exp_text[0] == '+') exp_text.erase(0, 1);
+    auto [ptr, ec] = std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), e);
+    if (ec != std::errc() || ptr != exp_text.data() + exp_text.size()) return false;
+    if (e > 100000 || e < -100000) return false;
+    exponent = static_cast<long>(e);
+  }
+  if (!any_digit) {
+    if (mantissa.empty() && exponent == 0 && !point) {
+      canonical = "0";
+      return true;
+    }
+    if (mantissa.empty()) mantissa = "0";
+  }
+  const long scale = exponent - (point ? fraction_digits : decimals);
+  canonical = sign + (mantissa.empty() ? "0" : mantissa) + "e" + std::to_string(scale);
+  return true;
+}
+
+class InputRecord {
+ public:
+  explicit InputRecord(std::string text) : text_(std::move(text)) {}
+  std::string take(std::size_t width) {
+    std::string field;
+    if (pos_ < text_.size()) field = text_.substr(pos_, width);
+    if (field.size() < width) field.resize(width, ' ');
+    pos_ += width;
+    return field;
+  }
+  std::string rest() {
+    std::string field = pos_ < text_.size() ? text_.substr(pos_) : std::string();
+    pos_ = std::max(pos_, text_.size());
+    return field;
+  }
+  void move_to(std::size_t column0) { pos_ = column0; }
+  void move_by(long delta) {
+    long p = static_cast<long>(pos_) + delta;
+    pos_ = p < 0 ? 0 : static_cast<std::size_t>(p);
+  }
+
+ private:
+  std::string text_;
+  std::size_t pos_ = 0;
+};
+
+bool store_integer(const FieldTarget& target, long long value) {
+  if (auto* p = std::get_if<int*>(&target)) {
+    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) return false;
+    **p = static_cast<int>(value);
+  } else if (auto* q = std::get_if<long long*>(&target)) {
+    **q = value;
+  } else if (auto* f = std::get_if<float*>(&target)) {
+    **f = static_cast<float>(value);
+  } else if (auto* d = std::get_if<double*>(&target)) {
+    **d = static_cast<double>(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool store_real(const FieldTarget& target, const std::string& canonical) {
+  if (auto* f = std::get_if<float*>(&target)) {
+    **f = std::strtof(canonical.c_str(), nullptr);
+  } else if (auto* d = std::get_if<double*>(&target)) {
+    **d = std::strtod(canonical.c_str(), nullptr);
+  } else if (auto* p = std::get_if<int*>(&target)) {
+    double v = std::strtod(canonical.c_str(), nullptr);
+    if (!std::isfinite(v) || std::fabs(v) > 2.1e9) return false;
+    **p = static_cast<int>(v);
+  } else if (auto* q = std::get_if<long long*>(&target)) {
+    double v = std::strtod(canonical.c_str(), nullptr);
+    if (!std::isfinite(v) || std::fabs(v) > 9.2e18) return false;
+    **q = static_cast<long long>(v);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void store_chars(const FieldTarget& target, InputRecord& record, int width) {
+  auto* const* sp = std::get_if<std::string*>(&target);
+  std::string& out = **sp;
+  const std::size_t length = out.size();
+  if (width < 0) {
+    out = length == 0 ? record.rest() : record.take(length);
+    return;
+  }
+  std::string field = record.take(static_cast<std::size_t>(width));
+  if (length == 0) {
+    out = field;
+  } else if (field.size() >= length) {
+    out = field.substr(field.size() - length);
+  } else {
+    field.resize(length, ' ');
+    out = field;
+  }
+}
+
+}  // namespace
+
+std::string render_record(std::string_view format, std::span<const FieldValue> values) {
+  const ParsedFormat& f = parsed(format);
+  if (!values.empty() && !f.has_values) mismatch(format, "values for a format without value descriptors");
+  std::string out;
+  RecordBuffer record;
+  std::size_t next_value = 0;
+  std::size_t i = 0;
+  while (true) {
+    if (i == f.items.size()) {
+      if (next_value < values.size()) {
+        record.end_record(out);
+        i = f.reversion;
+        continue;
+      }
+      break;
+    }
+    const Descriptor& d = f.items[i++];
+    if (is_value_kind(d.kind)) {
+      if (next_value >= values.size()) break;
+      record.put(render_value(format, d, values[next_value++]));
+      continue;
+    }
+    switch (d.kind) {
+      case Kind::kText: record.put(d.text); break;
+      case Kind::kSkip: record.move_by(d.width); break;
+      case Kind::kBack: record.move_by(-d.width); break;
+      case Kind::kTab: record.move_to(static_cast<std::size_t>(d.width - 1)); break;
+      case Kind::kSlash: record.end_record(out); break;
+      case Kind::kColon:
+        if (next_value >= values.size()) i = f.items.size();
+        break;
+      default: break;
+    }
+    if (d.kind == Kind::kColon && next_value >= values.size()) break;
+  }
+  if (f.keep_line_open) {
+    out += record.line();
+  } else {
+    record.end_record(out);
+  }
+  return out;
+}
+
+ReadStatus read_record(std::string_view format, const RecordSupplier& next_record,
+                       std::span<const FieldTarget> targets) {
+  const ParsedFormat* f = nullptr;
+  try {
+    f = &parsed(format);
+  } catch (const FormatError&) {
+    return ReadStatus::kConversionError;
+  }
+  if (!targets.empty() && !f->has_values) return ReadStatus::kConversionError;
+  auto first = next_record();
+  if (!first) return ReadStatus::kEndOfFile;
+  InputRecord record(std::move(*first));
+  std::size_t next_target = 0;
+  std::size_t i = 0;
+  while (true) {
+    if (i == f->items.size()) {
+      if (next_target < targets.size()) {
+        auto more = next_record();
+        if (!more) return ReadStatus::kEndOfFile;
+        record = InputRecord(std::move(*more));
+        i = f->reversion;
+        continue;
+      }
+      break;
+    }
+    const Descriptor& d = f->items[i++];
+    if (is_value_kind(d.kind)) {
+      if (next_target >= targets.size()) break;
+      const FieldTarget& target = targets[next_target++];
+      if (d.kind == Kind::kChars) {
+        if (!std::holds_alternative<std::string*>(target)) return ReadStatus::kConversionError;
+        store_chars(target, record, d.width);
+        continue;
+      }
+      if (std::holds_alternative<std::string*>(target)) return ReadStatus::kConversionError;
+      const std::string field = record.take(static_cast<std::size_t>(d.width));
+      if (d.kind == Kind::kInt) {
+        long long value = 0;
+        if (!parse_integer_field(field, value) || !store_integer(target, value)) return ReadStatus::kConversionError;
+      } else {
+        std::string canonical;
+        if (!canonical_real(field, d.decimals, canonical) || !store_real(target, canonical)) {
+          return ReadStatus::kConversionError;
+        }
+      }
+      continue;
+    }
+    switch (d.kind) {
+      case Kind::kSkip: record.move_by(d.width); break;
+      case Kind::kBack: record.move_by(-d.width); break;
+      case Kind::kTab: record.move_to(static_cast<std::size_t>(d.width - 1)); break;
+      case Kind::kSlash: {
+        if (next_target >= targets.size()) return ReadStatus::kOk;
+        auto more = next_record();
+        if (!more) return ReadStatus::kEndOfFile;
+        record = InputRecord(std::move(*more));
+        break;
+      }
+      case Kind::kColon:
+        if (next_target >= targets.size()) return ReadStatus::kOk;
+        break;
+      default: break;  // text on input is passed over
+    }
+  }
+  return ReadStatus::kOk;
+}
+
+ReadStatus read_record(std::string_view format, std::string_view record, std::span<const FieldTarget> targets) {
+  bool given = false;
+  RecordSupplier one = [&]() -> std::optional<std::string> {
+    if (given) return std::nullopt;
+    given = true;
+    return std::string(record);
+  };
+  return read_record(format, one, targets);
+}
+
+bool format_is_valid(std::string_view format) {
+  try {
+    parsed(format);
+    return true;
+  } catch (const FormatError&) {
+    return false;
+  }
+}
+
+std::string render_list_directed(std::span<const FieldValue> values) {
+  std::string out;
+  for (const auto& value : values) {
+    if (const auto* i = std::get_if<long long>(&value)) {
+      out += format_integer(*i, 12);
+    } else if (const auto* r = std::get_if<double>(&value)) {
+      const double v = static_cast<float>(*r);
+      const double magnitude = std::fabs(v);
+      char buffer[64];
+      if (v == 0.0 || (magnitude >= 0.1 && magnitude < 1.0e9)) {
+        // Nine significant digits in fixed point, then the unused exponent room.
+        const int digits_before = v == 0.0 ? 1 : static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+        const int decimals = std::max(0, 9 - std::max(digits_before, 0));
+        std::snprintf(buffer, sizeof buffer, "%*.*f    ", 12, decimals, v);
+        out += " ";
+        out += buffer;
+      } else {
+        std::snprintf(buffer, sizeof buffer, "%16.8E", v);
+        out += " ";
+        out += buffer;
+      }
+    } else {
+      out += " ";
+      out += std::get<std::string_view>(value);
+    }
+  }
+  out += '\n';
+  return out;
+}
+
+std::string to_upper(std::string_view text) {
+  std::string out(text);
+  for (auto& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace qb

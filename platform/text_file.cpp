@@ -1,0 +1,118 @@
+#include "platform/text_file.hpp"
+
+#include <filesystem>
+#include <sstream>
+
+namespace qb {
+
+TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
+  std::size_t start = 0;
+  const std::size_t n = contents_.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const char c = contents_[i];
+    if (c == '\n' || c == '\r') {
+      starts_.push_back(start);
+      lengths_.push_back(i - start);
+      i += (c == '\r' && i + 1 < n && contents_[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < n) {
+    starts_.push_back(start);
+    lengths_.push_back(n - start);
+  }
+}
+
+std::optional<TextInput> TextInput::open(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return TextInput(text.str());
+}
+
+TextInput TextInput::from_text(std::string contents) { return TextInput(std::move(contents)); }
+
+std::optional<std::string> TextInput::next_record() {
+  if (next_ >= starts_.size()) return std::nullopt;
+  std::string record = contents_.substr(starts_[next_], lengths_[next_]);
+  ++next_;
+  return record;
+}
+
+std::optional<std::string> TextInput::next_record(std::size_t width) {
+  if (next_ >= starts_.size()) return std::nullopt;
+  std::string record = contents_.substr(starts_[next_], std::min(lengths_[next_], width));
+  record.resize(width, ' ');
+  ++next_;
+  return record;
+}
+
+void TextInput::back() {
+  if (next_ > 0) --next_;
+}
+
+std::optional<TextOutput> TextOutput::create(const std::string& path) {
+  TextOutput out;
+  out.stream_ = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+  if (!out.stream_->is_open()) return std::nullopt;
+  out.path_ = path;
+  return out;
+}
+
+void TextOutput::put(std::string_view text) {
+  if (stream_) stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void TextOutput::close() {
+  if (stream_) stream_->close();
+  stream_.reset();
+}
+
+void TextOutput::close_and_delete() {
+  close();
+  if (!path_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+  }
+}
+
+bool file_exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+bool file_can_be_created(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  if (existed) {
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::ofstream probe(path, std::ios::app);
+    return probe.is_open();
+  }
+  {
+    std::ofstream probe(path, std::ios::out);
+    if (!probe.is_open()) return false;
+  }
+  std::filesystem::remove(path, ec);
+  return true;
+}
+
+std::string trim_right(std::string_view text) {
+  const auto end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
+}
+
+std::string fixed_width(std::string_view text, std::size_t width) {
+  std::string out(text.substr(0, std::min(text.size(), width)));
+  out.resize(width, ' ');
+  return out;
+}
+
+}  // namespace qb

@@ -1,0 +1,150 @@
+#include "platform/record_format.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace qb {
+namespace {
+
+TEST(RecordWrite, TextPositionsAndIntegers) {
+  EXPECT_EQ(format_record("(1x,'Total series read in:',t30,4i6)", 3, 1900, 1999, 100),
+            " Total series read in:            3  1900  1999   100\n");
+  EXPECT_EQ(format_record("(36x,'ab')"), std::string(36, ' ') + "ab\n");
+  EXPECT_EQ(format_record("(a,t2,a)", "abcd", "X"), "aXcd\n");
+  EXPECT_EQ(format_record("(i4)", 12345), "****\n");
+  EXPECT_EQ(format_record("(i6)", -42), "   -42\n");
+  EXPECT_EQ(format_record("(a,5x,a)", "ab", "c"), "ab     c\n");
+  // Positions skipped at the end of a record are not written.
+  EXPECT_EQ(format_record("(a,5x)", "ab"), "ab\n");
+}
+
+TEST(RecordWrite, FixedPointRoundsHalvesAwayFromZero) {
+  EXPECT_EQ(format_record("(f6.2)", 0.125), "  0.13\n");
+  EXPECT_EQ(format_record("(f6.2)", -0.125), " -0.13\n");
+  EXPECT_EQ(format_record("(f6.1)", 0.25f), "   0.3\n");
+  EXPECT_EQ(format_record("(f4.0)", 2.5), "  3.\n");
+  // 0.1f is slightly above 0.1, 0.7f slightly below 0.7: the binary value decides.
+  EXPECT_EQ(format_record("(f12.9)", 0.1f), " 0.100000001\n");
+  EXPECT_EQ(format_record("(f8.3)", 9.9996), "  10.000\n");
+  EXPECT_EQ(format_record("(f8.3)", 9.9995), "   9.999\n");  // just below the tie in binary
+  EXPECT_EQ(format_record("(f8.3)", -0.0001), "  -0.000\n");
+  EXPECT_EQ(format_record("(f8.3)", 1234567.0), "********\n");
+  // The leading zero is dropped before a value overflows.
+  EXPECT_EQ(format_record("(f4.3)", 0.5), ".500\n");
+  EXPECT_EQ(format_record("(f5.3)", -0.5), "-.500\n");
+  EXPECT_EQ(format_record("(f5.3)", 0.5), "0.500\n");
+}
+
+TEST(RecordWrite, NonFiniteValues) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(format_record("(f8.3,a)", nan, "|"), "     NaN|\n");
+  EXPECT_EQ(format_record("(f2.3,a)", nan, "|"), "**|\n");
+  EXPECT_EQ(format_record("(f8.3,a)", inf, "|"), "Infinity|\n");
+  EXPECT_EQ(format_record("(f8.3,a)", -inf, "|"), "    -Inf|\n");
+  EXPECT_EQ(format_record("(f3.3,a)", -inf, "|"), "***|\n");
+}
+
+TEST(RecordWrite, GroupsSlashesDollarAndReversion) {
+  EXPECT_EQ(format_record("(/1x,'title of data:'/1x,a)", "abc"), "\n title of data:\n abc\n");
+  EXPECT_EQ(format_record("(1x,'Enter',t10,'==> ',$)"), " Enter   ==> ");
+  EXPECT_EQ(format_record("(3(i2,a))", 1, "a", 2, "b", 3, "c", 4, "d"), " 1a 2b 3c\n 4d\n");
+  // Reversion restarts at the last top-level group, repeat count included.
+  EXPECT_EQ(format_record("(i3,2(i2,a))", 1, 2, "a", 3, "b", 4, "c", 5, "d"), "  1 2a 3b\n 4c 5d\n");
+  // Writing stops at the first value descriptor without a value.
+  EXPECT_EQ(format_record("(a8,i4,10i6)", "ID      ", 1950, 1, 2), "ID      1950     1     2\n");
+  EXPECT_EQ(format_record("(10(i4,i3))", 356, 38), " 356 38\n");
+  EXPECT_EQ(format_record("(a)"), "\n");
+  EXPECT_EQ(format_record("(//3x,'x')"), "\n\n   x\n");
+  EXPECT_EQ(format_record("('it''s')"), "it's\n");
+}
+
+TEST(RecordWrite, CharacterFields) {
+  EXPECT_EQ(format_record("(a8,'|')", "abc"), "     abc|\n");
+  EXPECT_EQ(format_record("(a2,'|')", "abc"), "ab|\n");
+  EXPECT_EQ(format_record("(a,'|')", "abc "), "abc |\n");
+}
+
+TEST(RecordWrite, BadFormatsThrow) {
+  EXPECT_THROW(format_record("(i)"), FormatError);
+  EXPECT_THROW(format_record("i6"), FormatError);
+  EXPECT_THROW(format_record("(f8)"), FormatError);
+  EXPECT_THROW(format_record("(i6", 1), FormatError);
+  EXPECT_THROW(format_record("(i6)", "text"), FormatError);
+}
+
+TEST(RecordRead, IntegerAndRealFields) {
+  int a = -1, b = -1;
+  float f = -1.0f;
+  EXPECT_EQ(read_fields("(2i4)", " 1 2  3", &a, &b), ReadStatus::kOk);
+  EXPECT_EQ(a, 12);  // blanks ignored
+  EXPECT_EQ(b, 3);
+  EXPECT_EQ(read_fields("(2i4)", "", &a, &b), ReadStatus::kOk);
+  EXPECT_EQ(a, 0);  // all-blank fields and short records read as 0
+  EXPECT_EQ(b, 0);
+  EXPECT_EQ(read_fields("(f8.3)", "   12345", &f), ReadStatus::kOk);
+  EXPECT_FLOAT_EQ(f, 12.345f);  // implied decimal point
+  EXPECT_EQ(read_fields("(f8.3)", "  1.5   ", &f), ReadStatus::kOk);
+  EXPECT_FLOAT_EQ(f, 1.5f);
+  EXPECT_EQ(read_fields("(e10.3)", "  1.5e2   ", &f), ReadStatus::kOk);
+  EXPECT_FLOAT_EQ(f, 150.0f);
+  EXPECT_EQ(read_fields("(d10.3)", "  1.5d-1  ", &f), ReadStatus::kOk);
+  EXPECT_FLOAT_EQ(f, 0.15f);
+  EXPECT_EQ(read_fields("(g10.2)", "     -25  ", &f), ReadStatus::kOk);
+  EXPECT_FLOAT_EQ(f, -0.25f);
+  EXPECT_EQ(read_fields("(i4)", "  x1", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(f6.2)", " 1.2.3", &f), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(i3", "  1", &a), ReadStatus::kConversionError);
+}
+
+TEST(RecordRead, PositionsAndText) {
+  int year = 0, n = 0;
+  std::string id(8, ' '), descriptor;
+  EXPECT_EQ(read_fields("(a6,t7,i4)", "ABCDEF1950", &id, &year), ReadStatus::kOk);
+  EXPECT_EQ(id, "ABCDEF  ");  // a narrower field is blank-padded to the variable
+  EXPECT_EQ(year, 1950);
+  std::string eight(8, ' ');
+  EXPECT_EQ(read_fields("(a)", "abcdefghij", &eight), ReadStatus::kOk);
+  EXPECT_EQ(eight, "abcdefgh");
+  EXPECT_EQ(read_fields("(2(2x,i8),t23,a)", "       120      1900  (10f8.3)", &n, &year, &descriptor),
+            ReadStatus::kOk);
+  EXPECT_EQ(n, 120);
+  EXPECT_EQ(year, 1900);
+  EXPECT_EQ(descriptor, "(10f8.3)");
+}
+
+TEST(RecordRead, ListsLongerThanTheFormatContinueOnNewRecords) {
+  std::vector<std::string> records{"   1   2", "   3   4", "   5"};
+  std::size_t next = 0;
+  RecordSupplier supply = [&]() -> std::optional<std::string> {
+    if (next >= records.size()) return std::nullopt;
+    return records[next++];
+  };
+  int v[5] = {};
+  const FieldTarget targets[] = {&v[0], &v[1], &v[2], &v[3], &v[4]};
+  EXPECT_EQ(read_record("(2i4)", supply, targets), ReadStatus::kOk);
+  EXPECT_EQ(v[4], 5);
+  EXPECT_EQ(next, 3u);
+  next = 0;
+  int w[2] = {};
+  const FieldTarget two[] = {&w[0], &w[1]};
+  EXPECT_EQ(read_record("(2x,i3)", supply, two), ReadStatus::kOk);  // one value per record
+  EXPECT_EQ(w[0], 1);
+  EXPECT_EQ(w[1], 3);
+  next = 2;
+  EXPECT_EQ(read_record("(2i4)", supply, std::span<const FieldTarget>(targets, 4)), ReadStatus::kEndOfFile);
+  // A "/" starts a new record.
+  next = 0;
+  EXPECT_EQ(read_record("(i4/i4)", supply, two), ReadStatus::kOk);
+  EXPECT_EQ(w[1], 3);
+}
+
+TEST(ListDirected, IntegersTakeTwelveColumns) {
+  EXPECT_EQ(list_directed(1999, 1900, 100), "        1999        1900         100\n");
+  EXPECT_EQ(list_directed("Y=", 1.5f), " Y=   1.50000000    \n");
+}
+
+}  // namespace
+}  // namespace qb
