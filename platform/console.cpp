@@ -75,6 +75,14 @@ void Console::end_of_input() {
   throw ProgramStop{kExitAbnormal};
 }
 
+void Console::abnormal_termination() {
+  if (end_of_input_) end_of_input_(*this);
+  out_.flush();
+  std::string line;
+  std::getline(in_, line);  // the end of input ends the wait as well
+  throw ProgramStop{kExitAbnormal};
+}
+
 Console& console() {
   static Console standard(std::cin, std::cout);
   return g_console ? *g_console : standard;

@@ -49,6 +49,9 @@ class Console {
   // The driver's abnormal termination text, written when the input ends.
   void set_end_of_input_text(std::function<void(Console&)> writer) { end_of_input_ = std::move(writer); }
   [[noreturn]] void end_of_input();
+  // Ends the run after an answer that admits no other course: the driver's
+  // abnormal termination text, a wait for Return, then kExitAbnormal.
+  [[noreturn]] void abnormal_termination();
 
   void flush();
 
