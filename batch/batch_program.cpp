@@ -127,7 +127,7 @@ class BatchProgram {
   }
 
   void load(DataSetRun& run, TextInput& data_file) {
-    const LoadStatus status = loaddat(data_file, LoaderMenu::kListFile, run.data);
+    const LoadStatus status = loaddat(FormatMenu::kListFile, data_file, run.data);
     run.report.write("(1x,'DATA TITLE: ',a)", run.data.titles[0]);
     // A data set that did not load completely is never processed further.
     if (status != LoadStatus::kLoaded) terminate_abnormally();
