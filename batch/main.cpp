@@ -3,7 +3,7 @@
 #include "platform/startup_environment.hpp"
 
 int main() {
-  qb::set_plotting_environment();
+  qb::prepare_program_start();
   try {
     qb::run_batch_program(qb::console());
   } catch (const qb::ProgramStop& stop) {
