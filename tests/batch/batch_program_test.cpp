@@ -34,10 +34,19 @@ std::string span_line(int ns, int ify, int ily, int nyr) {
   return format_record("(1x,'Total series read in:',t30,4i6)", ns, ify, ily, nyr);
 }
 
+// Answers after the input-format menu of the first data set that take every
+// default: residuals, power transform, all series, the age-dependent spline
+// of 20 years, biweight mean, RBAR window 51, age-dependent stabilisation,
+// threshold 0.0001.
+const std::string kFirstDataSetDefaults = "\n\n" "\n" "\n\n" "\n\n\n\n";
+// Later data sets: series menu, curve-fit menu and its stiffness prompt.
+const std::string kLaterDataSetDefaults = "\n" "\n\n";
+
 TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
   for (const char* name : {"ca533.rwl", "cana209.rwl", "co021.rwl", "nm580.rwl"}) copy_data(name);
   write_file(dir_.file("list.txt"), "ca533.rwl\ncana209.rwl\nco021.rwl\nnm580.rwl\n");
-  const std::string out = run("list.txt\n1\n\n1\n \n\n");
+  const std::string out = run("list.txt\n1\n" + kFirstDataSetDefaults + "\n" + kLaterDataSetDefaults + "1\n" +
+                              kLaterDataSetDefaults + " \n" + kLaterDataSetDefaults + "\n");
   EXPECT_EQ(exit_code_, 0);
 
   // Counts and spans of the data README; fourths computed by hand from the
@@ -75,7 +84,7 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
 TEST_F(BatchProgram, MultiColumnFileLoadsTheSameSeriesAsTheDecadalFile) {
   copy_data("co021.csv");
   write_file(dir_.file("list.txt"), "co021.csv\n");
-  const std::string out = run("list.txt\n4\n0\n36\nNA\n\n");
+  const std::string out = run("list.txt\n4\n0\n36\nNA\n" + kFirstDataSetDefaults + "\n");
   EXPECT_EQ(exit_code_, 0);
   EXPECT_NE(out.find(span_line(35, 1176, 1963, 788)), std::string::npos);
   EXPECT_NE(out.find(" Segment length statistics:     194   477   594   706   760\n"), std::string::npos);
