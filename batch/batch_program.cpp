@@ -98,7 +98,7 @@ class BatchProgram {
     choose_index_type(run);
     report_segment_lengths(run);
     select_series(run);
-    if (choose_curve_fit(run)) choose_chronology_options(run);
+    if (choose_curve_fit(run, !same_way())) choose_chronology_options(run);
   }
 
   void open_report(DataSetRun& run) {
@@ -187,11 +187,15 @@ class BatchProgram {
     run.saved_measurements = saved_measurements(run.data);
   }
 
-  // The curve-fit menu is skipped after a yes to detrending the next data set
-  // in the same way. False when a regional curve was chosen from the regional
-  // curve sub-menu: the engine runs next, without echo or further menus.
-  bool choose_curve_fit(DataSetRun& run) {
-    if (same_way_answer_ != 'Y' && same_way_answer_ != 'y') {
+  // A yes to detrending the next data set in the same way skips its curve-fit
+  // menu.
+  bool same_way() const { return same_way_answer_ == 'Y' || same_way_answer_ == 'y'; }
+
+  // The curve-fit menu (when shown) and the echo of the curve. False when a
+  // regional curve was chosen from the regional curve sub-menu: the engine
+  // runs next, without echo or further menus.
+  bool choose_curve_fit(DataSetRun& run, bool show_menu) {
+    if (show_menu) {
       const CurveFitContext context{run.name, segment_lengths_.value[kMedianColumn]};
       if (curve_fit_menu(ProgramKind::kListFile, console_, options_, context) ==
           CurveFitDialogue::kRegionalCurveChosen) {
@@ -224,13 +228,7 @@ class BatchProgram {
     options_.regional = true;
     options_.curve_option = -2;
     if (rcs_sub_menu(console_, options_) == CurveFitDialogue::kRegionalCurveChosen) return;
-    const CurveFitContext context{run.name, segment_lengths_.value[kMedianColumn]};
-    if (curve_fit_menu(ProgramKind::kListFile, console_, options_, context) ==
-        CurveFitDialogue::kRegionalCurveChosen) {
-      return;
-    }
-    echo_curve_fit_option(run.report, options_);
-    choose_chronology_options(run);
+    if (choose_curve_fit(run, true)) choose_chronology_options(run);
   }
 
   void close_run_wide_files() {

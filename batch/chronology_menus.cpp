@@ -150,7 +150,8 @@ void echo_hald_tweaks(ReportFile& report, const AnalysisOptions& options) {
   } else {
     report.write("(/1x,'ORIGINAL CONVERGENCE CRITERIA USED - MAY BE SLOWER TO CONVERGE')");
   }
-  report.write("(/1x,'FOR SPLINE AND FRIEDMAN FLEXIBLE CURVE FITS A COUNT-WEIGHTED ','CONVERGENCE CRITERION IS USED.')");
+  report.write("(/1x,'FOR SPLINE AND FRIEDMAN FLEXIBLE CURVE FITS A COUNT-WEIGHTED ',"
+               "'CONVERGENCE CRITERION IS USED.')");
   if (options.hald == 'y') {
     report.write("(1x,'THIS SPEEDS CONVERGENCE AND REDUCES THE CHANCES OF EXCESSIVE SIGNAL ','FREE ITERATIONS.')");
   } else {

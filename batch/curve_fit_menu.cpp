@@ -81,7 +81,8 @@ int ask_regional_stiffness(Console& c) {
       c,
       [&] {
         c.write("(/1x,'For using the age-dependent spline with RCS'/1x,'enter an initial spline stiffness to smooth'"
-                "/1x,'the mean biologically aged-aligned tree rings.'/1x,'A suggested initial value to try is 10 yrs.')");
+                "/1x,'the mean biologically aged-aligned tree rings.'"
+                "/1x,'A suggested initial value to try is 10 yrs.')");
         c.write("(1x,'Enter your value, hit <RET> for 10',t50,'==> ',$)");
       },
       "10");

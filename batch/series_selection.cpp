@@ -64,7 +64,8 @@ bool selection_usable(Console& c, DataSet& data, const DataSet& before) {
 }
 
 void set_missing_from(std::span<float> column, long long first_row) {
-  const auto from = static_cast<std::size_t>(std::clamp<long long>(first_row, 0, static_cast<long long>(column.size())));
+  const long long rows = static_cast<long long>(column.size());
+  const auto from = static_cast<std::size_t>(std::clamp<long long>(first_row, 0, rows));
   std::fill(column.begin() + static_cast<std::ptrdiff_t>(from), column.end(), kMissing);
 }
 

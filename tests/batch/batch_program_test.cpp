@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/batch/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
 namespace {
 
+using testing::occurrences;
 using testing::read_file;
 using testing::ScratchDirectory;
 using testing::write_file;
@@ -32,12 +34,6 @@ class BatchProgram : public ::testing::Test {
 // Span and segment-length lines of one data set, as the console shows them.
 std::string span_line(int ns, int ify, int ily, int nyr) {
   return format_record("(1x,'Total series read in:',t30,4i6)", ns, ify, ily, nyr);
-}
-
-std::size_t count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
 }
 
 // The four numbers after column 29 of the first line that begins with `label`.
@@ -89,11 +85,11 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
             std::string::npos);
   // Data sets after the first ask no index, mean, RBAR, stabilisation or
   // convergence question, but echo the answers.
-  for (const char* question : {"Compute Indices by", "How to calculate the mean chronology",
-                               "Enter running RBAR window", "Additional spline variance", "Enter the signal free convergence"}) {
+  for (const char* question : {"Compute Indices by", "How to calculate the mean chronology", "Enter running RBAR window",
+                               "Additional spline variance", "Enter the signal free convergence"}) {
     EXPECT_EQ(out.find(question), out.rfind(question)) << question;
   }
-  EXPECT_EQ(count(out, "General Curve fit options:"), 4u);
+  EXPECT_EQ(occurrences(out, "General Curve fit options:"), 4u);
   EXPECT_NE(report.find("\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n"
                         " ADAPTIVE POWER TRANSFORMATIONS APPLIED TO THE TREE-RING DATA\n"),
             std::string::npos);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/batch/report_capture.hpp"
+#include "tests/batch/menu_test_support.hpp"
 
 namespace qb {
 namespace {
@@ -44,22 +44,14 @@ TEST(IndexTypeMenu, SlashEndsTheProgramWithAMessage) {
   EXPECT_NE(console.output().find("\n Program Terminating\n"), std::string::npos);
 }
 
-TEST(IndexTypeMenu, EchoLines) {
-  const auto echo = [](ProgramKind kind, bool residuals, bool power) {
+TEST(IndexTypeMenu, InteractiveEchoLeavesOutThePowerTransform) {
+  for (ProgramKind kind : {ProgramKind::kListFile, ProgramKind::kInteractive}) {
     ReportCapture capture;
     AnalysisOptions options;
-    options.residuals = residuals;
-    options.power_transform = power;
+    options.residuals = options.power_transform = true;
     echo_index_type(kind, capture.report(), options);
-    return capture.text();
-  };
-  EXPECT_EQ(echo(ProgramKind::kListFile, false, false),
-            "\n TREE-RING INDICES ARE CALCULATED AS RATIOS OF EXPECTED GROWTH\n");
-  EXPECT_EQ(echo(ProgramKind::kListFile, true, true),
-            "\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n"
-            " ADAPTIVE POWER TRANSFORMATIONS APPLIED TO THE TREE-RING DATA\n");
-  EXPECT_EQ(echo(ProgramKind::kInteractive, true, true),
-            "\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n");
+    EXPECT_EQ(capture.text().find("ADAPTIVE POWER") != std::string::npos, kind == ProgramKind::kListFile);
+  }
 }
 
 }  // namespace

@@ -5,35 +5,16 @@
 #include <filesystem>
 #include <functional>
 
-#include "tests/batch/report_capture.hpp"
+#include "tests/batch/menu_test_support.hpp"
+#include "tests/series/synthetic_data_set.hpp"
 
 namespace qb {
 namespace {
 
 using testing::ReportCapture;
 using testing::ScriptedConsole;
-
-float value_of(int series, int year) { return static_cast<float>(series) + 0.001f * static_cast<float>(year % 1000); }
-
-// Series given by first and last year, identifiers S0, S1, ...
-DataSet data_set_of(const std::vector<std::pair<int, int>>& years) {
-  DataSet data;
-  int rows = 0;
-  for (const auto& [first, last] : years) rows = std::max(rows, last - first + 1);
-  data.x = Matrix(rows, static_cast<int>(years.size()));
-  data.whole = {9999, -9999, 0};
-  for (int s = 0; s < static_cast<int>(years.size()); ++s) {
-    const auto [first, last] = years[static_cast<std::size_t>(s)];
-    for (int y = first; y <= last; ++y) data.x(y - first, s) = value_of(s, y);
-    data.spans.push_back({first, last, last - first + 1});
-    data.ids.push_back(fixed_width("S" + std::to_string(s), kIdLength));
-    data.whole.first_year = std::min(data.whole.first_year, first);
-    data.whole.last_year = std::max(data.whole.last_year, last);
-  }
-  data.whole.count = data.whole.last_year - data.whole.first_year + 1;
-  for (auto& title : data.titles) title.replace(0, 10, "Title line");
-  return data;
-}
+using testing::synthetic_data_set;
+using testing::value_of;
 
 struct Selection {
   DataSet data;
@@ -58,18 +39,18 @@ Selection select(DataSet data, const std::string& answers,
 }
 
 TEST(SeriesSelection, FirstCharacterOneKeepsEverySeries) {
-  const Selection s = select(data_set_of({{1900, 1999}, {1950, 1990}}), "12\n", [](const auto& dir) {
+  const Selection s = select(synthetic_data_set({{1900, 1999}, {1950, 1990}}), "12\n", [](const auto& dir) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // the report only
   });
   EXPECT_EQ(s.data.ns(), 2);
   EXPECT_EQ(s.report, "");
   EXPECT_EQ(s.lengths.value[2], -1);
-  EXPECT_EQ(select(data_set_of({{1900, 1999}}), "\n").data.ns(), 1);
-  EXPECT_THROW(select(data_set_of({{1900, 1999}}), "/\n"), ProgramStop);
+  EXPECT_EQ(select(synthetic_data_set({{1900, 1999}}), "\n").data.ns(), 1);
+  EXPECT_THROW(select(synthetic_data_set({{1900, 1999}}), "/\n"), ProgramStop);
 }
 
 TEST(SeriesSelection, TruncationBeforeAStartYear) {
-  Selection s = select(data_set_of({{1900, 1999}, {1930, 1990}}), "5\n1920\n", [](const auto& dir) {
+  Selection s = select(synthetic_data_set({{1900, 1999}, {1930, 1990}}), "5\n1920\n", [](const auto& dir) {
     EXPECT_TRUE(std::filesystem::exists(dir / "site_trunb=1920.txt"));
   });
   EXPECT_EQ(s.data.spans[0].first_year, 1920);
@@ -86,14 +67,14 @@ TEST(SeriesSelection, TruncationBeforeAStartYear) {
   EXPECT_EQ(s.lengths.value[4], 80);
 
   // A year before every first year changes nothing but is still a selection.
-  s = select(data_set_of({{1900, 1999}}), "5\n1700\n");
+  s = select(synthetic_data_set({{1900, 1999}}), "5\n1700\n");
   EXPECT_EQ(s.data.spans[0].first_year, 1900);
   EXPECT_EQ(s.data.whole.first_year, 1900);
   EXPECT_NE(s.report.find(" DATA ARE TRUNCATED BEFORE MINIMUM START YEAR:  1700\n"), std::string::npos);
 }
 
 TEST(SeriesSelection, TruncationAfterAnEndYear) {
-  const Selection s = select(data_set_of({{1900, 1999}}), "6\nabc\n1980\n");
+  const Selection s = select(synthetic_data_set({{1900, 1999}}), "6\nabc\n1980\n");
   EXPECT_EQ(s.data.spans[0].last_year, 1980);
   EXPECT_EQ(s.data.spans[0].count, 81);
   EXPECT_EQ(s.data.x(80, 0), value_of(0, 1980));
@@ -106,7 +87,7 @@ TEST(SeriesSelection, TruncationAfterAnEndYear) {
 TEST(SeriesSelection, TruncationLeavingFewerThan20ValuesEndsTheProgram) {
   ReportCapture capture;
   ScriptedConsole console("5\n1940\n");
-  DataSet data = data_set_of({{1850, 1999}, {1900, 1950}});
+  DataSet data = synthetic_data_set({{1850, 1999}, {1900, 1950}});
   SegmentLengthStatistics lengths;
   EXPECT_THROW(select_series(console.console(), capture.report(), data, "site.rwl", lengths), ProgramStop);
   EXPECT_NE(console.output().find("\n Series  S1        truncation before 1940 only leaves   11  values for analysis.\n"
@@ -119,7 +100,7 @@ TEST(SeriesSelection, TruncationLeavingFewerThan20ValuesEndsTheProgram) {
 
 TEST(SeriesSelection, CensoringThatFindsNothingShowsTheMenuAgain) {
   // Choice 3 with a year before every first year: warning, pause, menu.
-  Selection s = select(data_set_of({{1900, 1999}, {1950, 1990}}), "3\n1800\n\n1\n");
+  Selection s = select(synthetic_data_set({{1900, 1999}, {1950, 1990}}), "3\n1800\n\n1\n");
   EXPECT_EQ(s.data.ns(), 2);
   EXPECT_NE(s.output.find(" *** Warning: No series were found that start ON or BEFORE  1800\n"
                           "     Try again or quit the program.\n\nHit Return to continue"),
@@ -128,7 +109,7 @@ TEST(SeriesSelection, CensoringThatFindsNothingShowsTheMenuAgain) {
 
   // A minimum length no series reaches, and one that leaves two series that
   // do not overlap, are undone.
-  s = select(data_set_of({{1900, 1999}, {1990, 2050}, {2040, 2139}}), "2\n500\n\n2\n70\n\n1\n");
+  s = select(synthetic_data_set({{1900, 1999}, {1990, 2050}, {2040, 2139}}), "2\n500\n\n2\n70\n\n1\n");
   EXPECT_EQ(s.data.ns(), 3);
   EXPECT_EQ(s.data.x(0, 1), value_of(1, 1990));
   EXPECT_NE(s.output.find("*** Warning: This selection leaves no series; it is undone."), std::string::npos);
@@ -138,7 +119,7 @@ TEST(SeriesSelection, CensoringThatFindsNothingShowsTheMenuAgain) {
 }
 
 TEST(SeriesSelection, CensoringWritesItsLineFileAndStatistics) {
-  Selection s = select(data_set_of({{1900, 1939}, {1850, 1909}, {1880, 1934}}), "2\n50\n", [](const auto& dir) {
+  Selection s = select(synthetic_data_set({{1900, 1939}, {1850, 1909}, {1880, 1934}}), "2\n50\n", [](const auto& dir) {
     EXPECT_TRUE(std::filesystem::exists(dir / "site_mnsl=50.txt"));
   });
   EXPECT_EQ(s.data.ns(), 2);
@@ -147,20 +128,20 @@ TEST(SeriesSelection, CensoringWritesItsLineFileAndStatistics) {
   EXPECT_NE(s.output.find("File for censored data created: site_mnsl=50.txt"), std::string::npos);
 
   // The common end year may not come before the start year.
-  s = select(data_set_of({{1850, 1990}, {1890, 1960}}), "7\n1900\n1899\n1950\n", [](const auto& dir) {
+  s = select(synthetic_data_set({{1850, 1990}, {1890, 1960}}), "7\n1900\n1899\n1950\n", [](const auto& dir) {
     EXPECT_TRUE(std::filesystem::exists(dir / "site_comm=1900-1950.txt"));
   });
   EXPECT_NE(s.output.find(" The common end year must not be before the start year.\n"), std::string::npos);
   EXPECT_EQ(s.data.spans[1].count, 51);
   EXPECT_NE(s.report.find(" DATA ARE CENSORED BY COMMON START AND END YEARS:  1900  1950\n"), std::string::npos);
 
-  s = select(data_set_of({{1850, 1990}, {1890, 1960}}), "4\n1860\n");
+  s = select(synthetic_data_set({{1850, 1990}, {1890, 1960}}), "4\n1860\n");
   EXPECT_EQ(s.data.ns(), 1);
   EXPECT_NE(s.report.find(" DATA ARE CENSORED BY MINIMUM START YEAR:  1860\n"), std::string::npos);
 }
 
 TEST(SavedMeasurements, CopyOfEachSeriesSpan) {
-  DataSet data = data_set_of({{1900, 1999}, {1950, 1959}});
+  DataSet data = synthetic_data_set({{1900, 1999}, {1950, 1959}});
   data.x(20, 1) = 5.0f;  // beyond the series' end: not part of it
   const Matrix saved = saved_measurements(data);
   EXPECT_EQ(saved.rows(), data.x.rows());

@@ -1,5 +1,5 @@
-// A report file in a scratch folder (also the working folder), read back by
-// the test once written.
+// Helpers of the dialogue tests: a report file read back once written, and
+// counts of a text in a console transcript.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@
 
 namespace qb::testing {
 
+// A report file in a scratch folder, which is also the working folder.
 class ReportCapture {
  public:
   ReportCapture() : report_(*TextOutput::create(dir_.file("report.txt"))) {}
@@ -24,5 +25,11 @@ class ReportCapture {
   ScratchDirectory dir_;
   ReportFile report_;
 };
+
+inline std::size_t occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
 
 }  // namespace qb::testing
