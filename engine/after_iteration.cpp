@@ -12,9 +12,16 @@ void regional_curves_output(EngineCall& call) {
   const EngineState& state = call.state;
   write_regional_curves_file(call.base_name + "_RCScurves.txt", state.regional_curves,
                              state.regional_curve_length);
-  const int ages = state.regional_curve_length - state.regional_shift;
-  plt4(state.regional_curves, ages, state.regional_shift, kMissing);
-  plt5(state.regional_curves, ages, state.regional_shift, kMissing);
+  std::vector<RegionalCurveIteration> curves;
+  curves.reserve(state.regional_curves.size());
+  for (const RegionalCurveSlot& slot : state.regional_curves) curves.push_back({slot.raw, slot.fitted});
+  RegionalCurveSet set;
+  set.curves = curves;
+  set.ages = state.regional_curve_length - state.regional_shift;
+  set.age_offset = state.regional_shift;
+  set.missing = kMissing;
+  plt4(set);
+  plt5(set);
 }
 
 void outcome_message(EngineCall& call) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/engine_state.hpp"
@@ -94,5 +95,8 @@ void fit_regional_curve(EngineCall& call, const Matrix& series, int& option);
 
 // Copies the current fit into a new slot of the regional curve store.
 void store_regional_curve(EngineCall& call);
+
+// Draws the current regional fit by biological age.
+void draw_regional_fit(const EngineState& state, std::string_view title);
 
 }  // namespace qb

@@ -2,7 +2,7 @@
 
 #include "detrend/robust_statistics.hpp"
 #include "engine/engine_call.hpp"
-#include "plots/plot1.hpp"
+#include "plots/time_series_plot.hpp"
 
 namespace qb {
 
@@ -60,19 +60,19 @@ void set_up(EngineCall& call) {
 
   if (call.draws_first_plot) {
     const std::vector<float> reference(nyr, 0.0f);
-    Plot1 plot;
+    TimeSeriesPlot plot;
     plot.first = state.mean_segment_length;
     plot.second = state.mean_tree_age;
+    plot.reference = reference;
     plot.first_x = call.ify;
     plot.x_label = "Years";
     plot.y_label = "Years";
     plot.title = "Mean Segment Length And Mean Tree Age";
-    plot.reference = reference;
-    plot.legend1 = " Mean Segment Length";
-    plot.legend2 = "Mean Approx Tree Age";
-    plot.width1 = 1;
-    plot.width2 = 1;
-    plot.width3 = 0;
+    plot.first_legend = " Mean Segment Length";
+    plot.second_legend = "Mean Approx Tree Age";
+    plot.first_width = 1;
+    plot.second_width = 1;
+    plot.reference_width = 0;
     plot1(plot);
   }
 }

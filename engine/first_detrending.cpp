@@ -4,7 +4,7 @@
 #include "detrend/indices.hpp"
 #include "detrend/robust_statistics.hpp"
 #include "engine/engine_call.hpp"
-#include "plots/index_plots.hpp"
+#include "plots/biological_age_plots.hpp"
 
 namespace qb {
 
@@ -53,7 +53,7 @@ void first_detrending(EngineCall& call, SeriesFiles& files) {
       const int p = call.pith_offset(j);
       for (int i = 0; i < n; ++i) curve[i] = state.fitted_curve[p + i];
     } else {
-      curvefits(x, curve, n, state.curve_options.at(j, 1), call.options.alpha, call.options.stiffness);
+      curvefits(x, curve, state.curve_options.at(j, 1), call.options.alpha, call.options.stiffness);
       if (apply_curve_floor(curve, call.curve_floor(j))) state.floors.at(j, 1) = j + 1;
     }
 
@@ -81,8 +81,7 @@ void first_detrending(EngineCall& call, SeriesFiles& files) {
   }
 
   if (call.options.regional) {
-    plt2(call.results.indices, call.ns, call.data.spans, kMissing,
-         call.ratios() ? "Initial RC Ratio Indices" : "Initial RC Residual Indices");
+    plt2(call.results.indices, call.data.spans, kMissing);
   }
   files.close_all();
 }

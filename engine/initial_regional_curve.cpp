@@ -1,7 +1,7 @@
 #include "detrend/common_interval.hpp"
 #include "engine/engine_call.hpp"
 #include "platform/console.hpp"
-#include "plots/regional_curve_plots.hpp"
+#include "plots/biological_age_plots.hpp"
 
 namespace qb {
 
@@ -53,8 +53,7 @@ bool initial_regional_curve(EngineCall& call) {
   state.regional_truncated = false;
   while (true) {
     fit_regional_curve(call, call.data.x, call.results.curve_option);
-    plt1(state.raw_curve, state.fitted_curve, 1, state.regional_curve_length, kMissing,
-         "Initial RC and MVF fit             ", state.regional_shift);
+    draw_regional_fit(state, "Initial RC and MVF fit             ");
     state.regional_curves.clear();
     store_regional_curve(call);
     warn_if_curve_goes_negative(state);

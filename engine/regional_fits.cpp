@@ -5,6 +5,7 @@
 
 #include "detrend/regional_curve.hpp"
 #include "engine/engine_call.hpp"
+#include "plots/biological_age_plots.hpp"
 
 namespace qb {
 
@@ -14,13 +15,13 @@ void fit_regional_curve(EngineCall& call, const Matrix& series, int& option) {
   fit.option = option;
   fit.alpha = call.options.alpha;
   fit.window = call.options.smoothing_window;
-  fit.pith_offset_flag = call.options.pith_offset_file;
+  fit.pith_shift = call.options.pith_offset_file;
   fit.cutoff_age = state.regional_cutoff_age;
   fit.stiffness = call.options.stiffness;
   std::vector<int> offsets(call.ns);
   for (int j = 0; j < call.ns; ++j) offsets[j] = call.pith_offset(j);
 
-  RegionalCurve curve = rcurve(series, call.ns, call.data.spans, offsets, fit);
+  RegionalCurve curve = rcurve(series, call.data.spans, offsets, fit);
   option = fit.option;
 
   // Every fit of a data set covers the same biological ages; the store is
@@ -31,11 +32,10 @@ void fit_regional_curve(EngineCall& call, const Matrix& series, int& option) {
   state.regional_age_bound = bound;
   state.raw_curve.assign(bound, kMissing);
   state.fitted_curve.assign(bound, kMissing);
-  const int n = std::min<int>(curve.length, static_cast<int>(curve.raw.size()));
-  for (int a = 0; a < n; ++a) {
-    state.raw_curve[a] = curve.raw[a];
-    state.fitted_curve[a] = curve.fitted[a];
-  }
+  const int raw_ages = std::min<int>(curve.length, static_cast<int>(curve.raw.size()));
+  const int fitted_ages = std::min<int>(curve.length, static_cast<int>(curve.fitted.size()));
+  std::copy(curve.raw.begin(), curve.raw.begin() + raw_ages, state.raw_curve.begin());
+  std::copy(curve.fitted.begin(), curve.fitted.begin() + fitted_ages, state.fitted_curve.begin());
   state.regional_curve_length = curve.length;
   state.regional_shift = curve.shift;
 }
@@ -50,6 +50,18 @@ void store_regional_curve(EngineCall& call) {
     slot.fitted[a] = state.fitted_curve[a];
   }
   state.regional_curves.push_back(std::move(slot));
+}
+
+void draw_regional_fit(const EngineState& state, std::string_view title) {
+  RegionalCurveFitPlot plot;
+  plot.regional_curve = state.raw_curve;
+  plot.fitted_curve = state.fitted_curve;
+  plot.first_position = 1;
+  plot.last_position = state.regional_curve_length;
+  plot.missing = kMissing;
+  plot.title = title;
+  plot.age_offset = state.regional_shift;
+  plt1(plot);
 }
 
 }  // namespace qb

@@ -8,8 +8,7 @@
 #include "engine/signal_free_series.hpp"
 #include "platform/console.hpp"
 #include "platform/record_format.hpp"
-#include "plots/index_plots.hpp"
-#include "plots/regional_curve_plots.hpp"
+#include "plots/biological_age_plots.hpp"
 
 namespace qb {
 
@@ -100,11 +99,11 @@ void per_series_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
     int& recorded = state.curve_options.at(j, iteration + 1);
     recorded = call.results.curve_option;
     work.curve.assign(n, 0.0f);
-    curvefits(work.s, work.curve, n, recorded, call.options.alpha, call.options.stiffness);
+    curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
     if (curve_change_due(call, j, iteration)) {
       recorded = changed_curve_option(call);
       work.curve.assign(n, 0.0f);
-      curvefits(work.s, work.curve, n, recorded, call.options.alpha, call.options.stiffness);
+      curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
     }
     if (apply_curve_floor(work.curve, call.curve_floor(j))) state.floors.at(j, iteration + 1) = j + 1;
     index_and_write(call, j, work, files);
@@ -129,7 +128,7 @@ void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
   const std::string title = regional_iteration_title(iteration);
   fit_regional_curve(call, state.signal_free, call.results.curve_option);
   if (state.plot_tree_rings) {
-    plt1(state.raw_curve, state.fitted_curve, 1, state.regional_curve_length, kMissing, title, state.regional_shift);
+    draw_regional_fit(state, title);
   }
   store_regional_curve(call);
 
@@ -139,8 +138,7 @@ void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
       int& recorded = state.curve_options.at(j, iteration + 1);
       recorded = changed_curve_option(call);
       fit_regional_curve(call, state.signal_free, recorded);
-      plt1(state.raw_curve, state.fitted_curve, 1, state.regional_curve_length, kMissing, title,
-           state.regional_shift);
+      draw_regional_fit(state, title);
       store_regional_curve(call);
     }
     const int n = call.length(j);
@@ -151,11 +149,18 @@ void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
     index_and_write(call, j, work, files);
 
     if (state.plot_tree_rings) {
-      int more_plots = 1;
-      plt3(work.index, work.x, state.fitted_curve, call.data.spans, kMissing,
-           state.regional_curve_length - state.regional_shift, j, n, call.data.ids, series_title, more_plots,
-           call.options.pith_offsets, state.regional_shift);
-      if (more_plots == 0) state.plot_tree_rings = false;
+      SeriesCurvePlot plot;
+      plot.index = work.index;
+      plot.measurements = work.x;
+      plot.fitted_curve = state.fitted_curve;
+      plot.span = call.data.spans[j];
+      plot.missing = kMissing;
+      plot.curve_positions = state.regional_curve_length - state.regional_shift;
+      plot.id = call.data.ids[j];
+      plot.title = series_title;
+      plot.pith_offset = p;
+      plot.age_offset = state.regional_shift;
+      if (plt3(plot) == PlotMenuExit::kNoMorePlots) state.plot_tree_rings = false;
     }
   }
 }

@@ -4,7 +4,7 @@
 #include "engine/engine_call.hpp"
 #include "engine/leading_rows.hpp"
 #include "platform/console.hpp"
-#include "plots/plot1.hpp"
+#include "plots/time_series_plot.hpp"
 
 namespace qb {
 
@@ -50,20 +50,20 @@ namespace {
 
 void draw_standard_chronology(const EngineCall& call, std::span<const float> standard) {
   const std::vector<float> ones(call.nyr, 1.0f);
-  Plot1 plot;
+  TimeSeriesPlot plot;
   plot.first = standard;
   plot.second = ones;
+  plot.reference = ones;
   plot.first_x = call.ify;
   plot.x_label = "Years";
   plot.y_label = "Indices";
   plot.title = call.entry_curve_option == 0 ? "Original Non-Variance Stabilized Raw Data Indices"
                                             : "Original Non-Variance Stabilized Standard Indices";
-  plot.reference = ones;
-  plot.legend1 = "";
-  plot.legend2 = "";
-  plot.width1 = 1;
-  plot.width2 = 1;
-  plot.width3 = 2;
+  plot.first_legend = "";
+  plot.second_legend = "";
+  plot.first_width = 1;
+  plot.second_width = 1;
+  plot.reference_width = 2;
   plot1(plot);
 }
 
