@@ -1,4 +1,3 @@
-#include "detrend/robust_statistics.hpp"
 #include "engine/engine_call.hpp"
 #include "engine/regional_curves_file.hpp"
 #include "platform/console.hpp"
@@ -48,13 +47,14 @@ void outcome_message(EngineCall& call) {
 void after_iteration(EngineCall& call) {
   EngineState& state = call.state;
   EngineResults& results = call.results;
-  // Rebuilt from the last iteration's indices: after a give-up this replaces
-  // the restored previous chronology.
-  RowSummary summary = robsum(state.signal_free_indices, call.nyr, call.ns, call.options.mean_type);
-  results.signal_free.value = std::move(summary.location);
-  results.signal_free.sd = std::move(summary.scale);
-  results.sample_depth = std::move(summary.count);
-  state.weight_summary = std::move(summary.weights);
+  // The final chronology is the summary of the last iteration's indices,
+  // neither floored nor centred; after a give-up it replaces the restored
+  // previous chronology. The index matrix holds exactly the last
+  // iteration's indices, so the summary that iteration took is that of the
+  // signal-free indices too.
+  results.signal_free.value = state.last_summary.location;
+  results.signal_free.sd = state.last_summary.scale;
+  results.sample_depth = state.last_summary.count;
 
   if (call.options.regional) regional_curves_output(call);
   // Without a regional curve the series overlay plots of the first and the

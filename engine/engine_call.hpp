@@ -52,7 +52,6 @@ struct EngineCall {
   bool ratios() const { return options.index_type == IndexType::kRatios; }
   // The mode calind takes: 1 ratios, 2 residuals.
   int index_mode() const { return ratios() ? 1 : 2; }
-  const char* series_tag(SeriesPass pass, SeriesFileKind kind) const;
   std::array<std::string, 3> series_file_names(SeriesPass pass) const;
 };
 
@@ -67,7 +66,12 @@ bool initial_regional_curve(EngineCall& call);
 
 // Stage 4: every series detrended, indices in series-relative rows, the
 // standard series files written.
-void first_detrending(EngineCall& call, SeriesFiles& files);
+void first_detrending(EngineCall& call);
+
+// Keeps one series for the series files: measurements and curve less the
+// retry constant the driver added, and the index.
+void keep_for_files(SeriesStore& store, int series, std::span<const float> measurements,
+                    std::span<const float> curve, std::span<const float> index, float retry_constant);
 
 // Raises every curve value below the floor to it; true when the first value
 // was raised.

@@ -30,6 +30,7 @@ void set_up(EngineCall& call) {
   ensure_calendar_rows(call.data.x, nyr, ns);
   state.regional_curves.clear();
   state.series_lengths.assign(ns, 0);
+  state.longest_series = 0;
   state.series_means.assign(ns, 0.0f);
   state.marked_series = -1;
   state.curve_options.reset(ns);
@@ -42,6 +43,7 @@ void set_up(EngineCall& call) {
     const SeriesSpan& span = call.data.spans[j];
     const int n = span.last_year - span.first_year + 1;
     state.series_lengths[j] = n;
+    state.longest_series = std::max(state.longest_series, n);
     const int d = call.first_row(j);
     for (int i = 0; i < n; ++i) results.indices(d + i, j) = static_cast<float>(n);
   }

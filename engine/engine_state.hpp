@@ -55,6 +55,26 @@ struct RunningMinima {
   std::array<float, 4> value{kStart, kStart, kStart, kStart};
 };
 
+// Series-relative rows x series: what a pass wrote to its series files --
+// measurements and curves less the retry constant, and the indices.
+struct SeriesStore {
+  Matrix data;
+  Matrix curves;
+  Matrix indices;
+  void reset(int rows, int series) {
+    data = Matrix(rows, series);
+    curves = Matrix(rows, series);
+    indices = Matrix(rows, series);
+  }
+};
+
+// A chronology as the per-row robust summary gives it.
+struct ChronologyRows {
+  std::vector<float> location;
+  std::vector<float> scale;
+  std::vector<int> count;
+};
+
 struct EngineState {
   // --- Carried over from call to call of one data set ---------------------
 
@@ -99,6 +119,13 @@ struct EngineState {
   std::vector<float> raw_curve;
   std::vector<float> fitted_curve;
 
+  // What the first detrending and the latest iteration wrote to the series
+  // files (the iteration writes its files once it has ended: the last
+  // iteration's files are the ones that remain).
+  SeriesStore first_detrending;
+  SeriesStore last_iteration;
+  int longest_series = 0;
+
   // Signal-free measurements (series-relative rows) and their indices
   // (calendar rows) in the current iteration.
   Matrix signal_free;
@@ -119,7 +146,9 @@ struct EngineState {
   // chronology, then each iteration's) and the sample depth as reals.
   std::vector<float> rbar_chronology;
   std::vector<float> rbar_depth;
-  // Biweight weight summary of the latest chronology.
+  // The per-row summary of the latest iteration's indices, before any
+  // flooring or centring, and its biweight weight summary.
+  ChronologyRows last_summary;
   Matrix weight_summary;
 };
 

@@ -17,6 +17,18 @@ constexpr int kMeanLine = 6;
 
 }  // namespace
 
+void keep_for_files(SeriesStore& store, int series, std::span<const float> measurements,
+                    std::span<const float> curve, std::span<const float> index, float retry_constant) {
+  auto data = store.data.column(series);
+  auto curves = store.curves.column(series);
+  auto indices = store.indices.column(series);
+  for (std::size_t i = 0; i < measurements.size(); ++i) {
+    data[i] = measurements[i] - retry_constant;
+    curves[i] = curve[i] - retry_constant;
+    indices[i] = index[i];
+  }
+}
+
 bool apply_curve_floor(std::span<float> curve, float floor) {
   bool first_raised = false;
   for (std::size_t i = 0; i < curve.size(); ++i) {
@@ -28,11 +40,13 @@ bool apply_curve_floor(std::span<float> curve, float floor) {
   return first_raised;
 }
 
-void first_detrending(EngineCall& call, SeriesFiles& files) {
+void first_detrending(EngineCall& call) {
   EngineState& state = call.state;
   const int option = call.results.curve_option;
   const float constant = call.options.retry_constant;
-  std::vector<float> x, curve, index, kept;
+  std::vector<float> x, curve, index;
+  SeriesStore& store = state.first_detrending;
+  store.reset(state.longest_series, call.ns);
 
   for (int j = 0; j < call.ns; ++j) {
     const int n = call.length(j);
@@ -66,24 +80,14 @@ void first_detrending(EngineCall& call, SeriesFiles& files) {
     auto target = call.results.indices.column(j);
     std::copy(index.begin(), index.end(), target.begin());
 
-    const std::string& id = call.data.ids[j];
-    const int first_year = call.data.spans[j].first_year;
-    kept.resize(n);
-    std::transform(x.begin(), x.end(), kept.begin(), [constant](float v) { return v - constant; });
-    files.write(SeriesFileKind::kData, id, first_year, kept, call.series_tag(SeriesPass::kStandard, SeriesFileKind::kData));
-    std::transform(curve.begin(), curve.end(), kept.begin(), [constant](float v) { return v - constant; });
-    files.write(SeriesFileKind::kCurves, id, first_year, kept,
-                call.series_tag(SeriesPass::kStandard, SeriesFileKind::kCurves));
-    if (option != kRawAverage) {
-      files.write(SeriesFileKind::kIndices, id, first_year, index,
-                  call.series_tag(SeriesPass::kStandard, SeriesFileKind::kIndices));
-    }
+    keep_for_files(store, j, x, curve, index, constant);
   }
 
   if (call.options.regional) {
     plt2(call.results.indices, call.data.spans, kMissing);
   }
-  files.close_all();
+  write_series_files(call.series_file_names(SeriesPass::kStandard), call.data, store, SeriesPass::kStandard,
+                     option != kRawAverage);
 }
 
 }  // namespace qb

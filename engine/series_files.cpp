@@ -1,9 +1,37 @@
 #include "engine/series_files.hpp"
 
 #include "platform/console.hpp"
+#include "platform/text_file.hpp"
 #include "series/decadal_format.hpp"
 
 namespace qb {
+
+namespace {
+
+TextOutput create_titled(const std::string& name, std::string_view title) {
+  auto file = TextOutput::create(name);
+  if (!file) {
+    console().write("(/1x,'Cannot create the series file ',a)", name);
+    console().stop({}, kExitAbnormal);
+  }
+  file->write("(a)", title);
+  return std::move(*file);
+}
+
+void write_store(TextOutput& file, const DataSet& data, const Matrix& values, std::string_view tag) {
+  for (int j = 0; j < data.ns(); ++j) {
+    const SeriesSpan& span = data.spans[j];
+    const int n = span.last_year - span.first_year + 1;
+    DecadalSeriesOut series;
+    series.id = data.ids[j];
+    series.first_year = span.first_year;
+    series.values = values.column(j).first(n);
+    series.tag = tag;
+    trrw(TrrwMode::kWriteWidths, file, series);
+  }
+}
+
+}  // namespace
 
 std::string data_set_base_name(std::string_view file_name) {
   const auto last = file_name.find_last_not_of(' ');
@@ -22,34 +50,22 @@ std::array<std::string, 3> series_file_names(std::string_view base_name, SeriesP
           prefix + data + (ratios ? "Ratios.txt" : "Resids.txt")};
 }
 
-SeriesFiles SeriesFiles::create(const std::array<std::string, 3>& names, std::string_view title) {
-  SeriesFiles files;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    auto file = TextOutput::create(names[k]);
-    if (!file) {
-      console().write("(/1x,'Cannot create the series file ',a)", names[k]);
-      console().stop({}, kExitAbnormal);
-    }
-    files.files_[k] = std::move(*file);
-    files.files_[k].write("(a)", title);
-  }
-  return files;
+void create_series_files(const std::array<std::string, 3>& names, std::string_view title) {
+  for (const std::string& name : names) create_titled(name, title).close();
 }
 
-void SeriesFiles::write(SeriesFileKind kind, std::string_view id, int first_year, std::span<const float> values,
-                        std::string_view tag) {
-  DecadalSeriesOut series;
-  series.id = id;
-  series.first_year = first_year;
-  series.values = values;
-  series.tag = tag;
-  trrw(TrrwMode::kWriteWidths, files_[static_cast<std::size_t>(kind)], series);
-}
-
-void SeriesFiles::close(SeriesFileKind kind) { files_[static_cast<std::size_t>(kind)].close(); }
-
-void SeriesFiles::close_all() {
-  for (auto& file : files_) file.close();
+void write_series_files(const std::array<std::string, 3>& names, const DataSet& data, const SeriesStore& store,
+                        SeriesPass pass, bool with_indices) {
+  const bool standard = pass == SeriesPass::kStandard;
+  TextOutput values = create_titled(names[0], data.titles[0]);
+  write_store(values, data, store.data, standard ? "stdraw" : "ssfraw");
+  values.close();
+  TextOutput curves = create_titled(names[1], data.titles[0]);
+  write_store(curves, data, store.curves, standard ? "stdcrv" : "ssfcrv");
+  curves.close();
+  TextOutput indices = create_titled(names[2], data.titles[0]);
+  if (with_indices) write_store(indices, data, store.indices, standard ? "stdind" : "ssfind");
+  indices.close();
 }
 
 }  // namespace qb

@@ -4,17 +4,16 @@
 #pragma once
 
 #include <array>
-#include <span>
 #include <string>
 #include <string_view>
 
+#include "engine/engine_state.hpp"
 #include "engine/sigfree.hpp"
-#include "platform/text_file.hpp"
+#include "series/data_set.hpp"
 
 namespace qb {
 
 enum class SeriesPass { kStandard, kSignalFree };
-enum class SeriesFileKind { kData = 0, kCurves = 1, kIndices = 2 };
 
 // The data-set file name up to its first ".", or up to its last non-blank
 // character when it has none.
@@ -26,21 +25,13 @@ std::string data_set_base_name(std::string_view file_name);
 std::array<std::string, 3> series_file_names(std::string_view base_name, SeriesPass pass, IndexType index_type,
                                              bool power_transformed);
 
-// The three files of one pass, created empty and headed by title line 1.
-class SeriesFiles {
- public:
-  SeriesFiles() = default;
-  // A file that cannot be created stops the program with a message naming it.
-  static SeriesFiles create(const std::array<std::string, 3>& names, std::string_view title);
+// Creates (replacing) the three files with title line 1 as their only line.
+void create_series_files(const std::array<std::string, 3>& names, std::string_view title);
 
-  // One series in mode "mw"; an empty span writes nothing to that file.
-  void write(SeriesFileKind kind, std::string_view id, int first_year, std::span<const float> values,
-             std::string_view tag);
-  void close(SeriesFileKind kind);
-  void close_all();
-
- private:
-  std::array<TextOutput, 3> files_;
-};
+// Writes (replacing) the three files: title line 1, then every series of the
+// store in series order, tagged by pass and file ("stdraw", "ssfcrv", ...).
+// Without indices the index file holds the title line only.
+void write_series_files(const std::array<std::string, 3>& names, const DataSet& data, const SeriesStore& store,
+                        SeriesPass pass, bool with_indices);
 
 }  // namespace qb

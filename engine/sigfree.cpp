@@ -28,13 +28,6 @@ float EngineCall::curve_floor(int series) const {
   return series < static_cast<int>(options.curve_floor.size()) ? options.curve_floor[series] : kDefaultCurveFloor;
 }
 
-const char* EngineCall::series_tag(SeriesPass pass, SeriesFileKind kind) const {
-  static constexpr const char* kStandardTags[] = {"stdraw", "stdcrv", "stdind"};
-  static constexpr const char* kSignalFreeTags[] = {"ssfraw", "ssfcrv", "ssfind"};
-  const auto k = static_cast<std::size_t>(kind);
-  return pass == SeriesPass::kStandard ? kStandardTags[k] : kSignalFreeTags[k];
-}
-
 std::array<std::string, 3> EngineCall::series_file_names(SeriesPass pass) const {
   return qb::series_file_names(base_name, pass, options.index_type, options.power_transformed);
 }
@@ -60,13 +53,12 @@ EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& 
   EngineCall call(data, options, state, report, results);
 
   set_up(call);
-  SeriesFiles standard_files =
-      SeriesFiles::create(call.series_file_names(SeriesPass::kStandard), data.titles[0]);
+  create_series_files(call.series_file_names(SeriesPass::kStandard), data.titles[0]);
   if (options.regional && !initial_regional_curve(call)) {
     results.outcome = EngineOutcome::kDifferentRegionalCurve;
     return results;
   }
-  first_detrending(call, standard_files);
+  first_detrending(call);
   standard_chronology(call);
   // The standard stabilisation pass (running RBAR window set) belongs here,
   // between the standard chronology and the iteration.

@@ -4,6 +4,7 @@
 #include "detrend/indices.hpp"
 #include "detrend/robust_statistics.hpp"
 #include "engine/convergence.hpp"
+#include "engine/curve_change_rule.hpp"
 #include "engine/engine_call.hpp"
 #include "engine/signal_free_series.hpp"
 #include "platform/console.hpp"
@@ -16,31 +17,15 @@ namespace {
 
 constexpr int kRawAverage = 0;
 constexpr int kMeanLine = 6;
-// The flexible spline a curve-change refit takes for negative exponentials:
-// 66 % of the series length.
-constexpr int kChangedSpline = -66;
-constexpr int kNegativeExponential = 1;
-// The curve-change rule starts with this iteration.
-constexpr int kFirstCurveChangeIteration = 5;
 
 // Buffers of one series, reused from series to series.
 struct SeriesWork {
-  std::vector<float> x, s, curve, index, kept;
+  std::vector<float> x, s, curve, index;
 };
 
-// From the fifth iteration on a series whose curve option changed between
-// iterations (a fall-back) or sits at the mean line is refitted with a
-// fixed choice, so that an oscillating fall-back cannot keep the iteration
-// from settling.
-bool curve_change_due(const EngineCall& call, int series, int iteration) {
-  if (call.options.curve_change != 'n' || iteration < kFirstCurveChangeIteration) return false;
-  const int now = call.state.curve_options.at(series, iteration + 1);
-  const int before = call.state.curve_options.at(series, iteration);
-  return now != before || before == kMeanLine;
-}
-
-int changed_curve_option(const EngineCall& call) {
-  return call.results.curve_option == kNegativeExponential ? kChangedSpline : kMeanLine;
+bool refit_due(const EngineCall& call, int series, int iteration) {
+  return curve_change_due(call.options.curve_change, iteration, call.state.curve_options.at(series, iteration + 1),
+                          call.state.curve_options.at(series, iteration));
 }
 
 // The series' signal-free measurements in work.s, rescaled as the options ask.
@@ -59,8 +44,8 @@ void take_out_signal(EngineCall& call, int j, SeriesWork& work) {
 }
 
 // Indices of the original measurements over the curve, into both index
-// matrices, and the series files.
-void index_and_write(EngineCall& call, int j, SeriesWork& work, SeriesFiles& files) {
+// matrices, kept for the series files.
+void index_and_keep(EngineCall& call, int j, SeriesWork& work) {
   const int n = call.length(j);
   const int d = call.first_row(j);
   const auto measured = call.data.x.column(j).subspan(d, n);
@@ -72,22 +57,10 @@ void index_and_write(EngineCall& call, int j, SeriesWork& work, SeriesFiles& fil
   std::copy(work.index.begin(), work.index.end(), signal_free_indices.begin());
   std::copy(work.index.begin(), work.index.end(), indices.begin());
 
-  const float constant = call.options.retry_constant;
-  const std::string& id = call.data.ids[j];
-  const int first_year = call.data.spans[j].first_year;
-  work.kept.resize(n);
-  std::transform(work.s.begin(), work.s.end(), work.kept.begin(), [constant](float v) { return v - constant; });
-  files.write(SeriesFileKind::kData, id, first_year, work.kept,
-              call.series_tag(SeriesPass::kSignalFree, SeriesFileKind::kData));
-  std::transform(work.curve.begin(), work.curve.end(), work.kept.begin(),
-                 [constant](float v) { return v - constant; });
-  files.write(SeriesFileKind::kCurves, id, first_year, work.kept,
-              call.series_tag(SeriesPass::kSignalFree, SeriesFileKind::kCurves));
-  files.write(SeriesFileKind::kIndices, id, first_year, work.index,
-              call.series_tag(SeriesPass::kSignalFree, SeriesFileKind::kIndices));
+  keep_for_files(call.state.last_iteration, j, work.s, work.curve, work.index, call.options.retry_constant);
 }
 
-void per_series_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
+void per_series_iteration(EngineCall& call, int iteration) {
   EngineState& state = call.state;
   SeriesWork work;
   for (int j = 0; j < call.ns; ++j) {
@@ -100,13 +73,13 @@ void per_series_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
     recorded = call.results.curve_option;
     work.curve.assign(n, 0.0f);
     curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
-    if (curve_change_due(call, j, iteration)) {
-      recorded = changed_curve_option(call);
+    if (refit_due(call, j, iteration)) {
+      recorded = changed_curve_option(call.results.curve_option);
       work.curve.assign(n, 0.0f);
       curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
     }
     if (apply_curve_floor(work.curve, call.curve_floor(j))) state.floors.at(j, iteration + 1) = j + 1;
-    index_and_write(call, j, work, files);
+    index_and_keep(call, j, work);
   }
 }
 
@@ -114,7 +87,7 @@ std::string regional_iteration_title(int iteration) {
   return format_record("('Iteration ',i4,'  Regional Curve MVF ',$)", iteration);
 }
 
-void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
+void regional_iteration(EngineCall& call, int iteration) {
   EngineState& state = call.state;
   SeriesWork work;
   for (int j = 0; j < call.ns; ++j) {
@@ -134,9 +107,9 @@ void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
 
   const std::string series_title = format_record("('Iteration #',i4,$)", iteration);
   for (int j = 0; j < call.ns; ++j) {
-    if (curve_change_due(call, j, iteration)) {
+    if (refit_due(call, j, iteration)) {
       int& recorded = state.curve_options.at(j, iteration + 1);
-      recorded = changed_curve_option(call);
+      recorded = changed_curve_option(call.results.curve_option);
       fit_regional_curve(call, state.signal_free, recorded);
       draw_regional_fit(state, title);
       store_regional_curve(call);
@@ -146,7 +119,7 @@ void regional_iteration(EngineCall& call, int iteration, SeriesFiles& files) {
     work.curve.assign(state.fitted_curve.begin() + p, state.fitted_curve.begin() + p + n);
     const auto column = state.signal_free.column(j);
     work.s.assign(column.begin(), column.begin() + n);
-    index_and_write(call, j, work, files);
+    index_and_keep(call, j, work);
 
     if (state.plot_tree_rings) {
       SeriesCurvePlot plot;
@@ -173,6 +146,7 @@ void new_chronology(EngineCall& call, int iteration) {
   EngineResults& results = call.results;
   const int nyr = call.nyr;
   RowSummary summary = robsum(results.indices, nyr, call.ns, call.options.mean_type);
+  state.last_summary = {summary.location, summary.scale, summary.count};
   std::vector<float>& chronology = results.signal_free.value;
   chronology = std::move(summary.location);
   results.signal_free.sd = std::move(summary.scale);
@@ -235,36 +209,24 @@ void prepare_iteration(EngineCall& call) {
   state.minima = RunningMinima{};
   state.iteration_differences = Matrix(call.nyr, kMaxIterations, 0.0f);
   state.signal_free_indices = Matrix(call.nyr, call.ns);
-  if (call.options.regional) {
-    int longest = 0;
-    for (int j = 0; j < call.ns; ++j) longest = std::max(longest, call.length(j));
-    state.signal_free = Matrix(longest, call.ns);
-  }
+  state.last_iteration.reset(state.longest_series, call.ns);
+  if (call.options.regional) state.signal_free = Matrix(state.longest_series, call.ns);
   call.report.write("(/36x,'| -------- SIGNAL FREE CONVERGENCE STATISTICS ------- |')");
   call.report.write("(36x,'UW MN ABSD     UW MD ABSD     WT MN ABSD     WT MD ABSD')");
 }
 
-}  // namespace
-
-EngineOutcome signal_free_iteration(EngineCall& call) {
+EngineOutcome iterate(EngineCall& call) {
   EngineState& state = call.state;
   EngineResults& results = call.results;
-  prepare_iteration(call);
-  const auto names = call.series_file_names(SeriesPass::kSignalFree);
-
   while (true) {
     const int iteration = ++results.iterations;
-    // Each iteration rewrites the files, so that the last one's remain.
-    SeriesFiles files = SeriesFiles::create(names, call.data.titles[0]);
     state.signal_free_indices.fill(kMissing);
     if (call.options.regional) {
-      regional_iteration(call, iteration, files);
+      regional_iteration(call, iteration);
     } else {
-      per_series_iteration(call, iteration, files);
+      per_series_iteration(call, iteration);
     }
-    files.close_all();
     new_chronology(call, iteration);
-
     const ConvergenceStatistics statistics = measure_change(call, iteration);
     const auto marks = update_running_minima(state.minima, statistics);
     results.convergence.push_back(statistics);
@@ -290,6 +252,18 @@ EngineOutcome signal_free_iteration(EngineCall& call) {
         return after_rise(call);
     }
   }
+}
+
+}  // namespace
+
+EngineOutcome signal_free_iteration(EngineCall& call) {
+  prepare_iteration(call);
+  const EngineOutcome outcome = iterate(call);
+  // Every iteration replaces the files, so only the last one's remain: they
+  // are written once, when the iteration has ended.
+  write_series_files(call.series_file_names(SeriesPass::kSignalFree), call.data, call.state.last_iteration,
+                     SeriesPass::kSignalFree, true);
+  return outcome;
 }
 
 }  // namespace qb
