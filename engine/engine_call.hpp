@@ -55,16 +55,16 @@ struct EngineCall {
   std::array<std::string, 3> series_file_names(SeriesPass pass) const;
 };
 
-// Stage 1: sample depth, mean segment length and mean tree age per row, and
+// Set-up: sample depth, mean segment length and mean tree age per row, and
 // the set-up plot of a first run.
 void set_up(EngineCall& call);
 
-// Stage 3 (regional curve standardisation only): the initial regional curve
-// and its dialogue. False when the user asked for a different regional
+// Regional curve standardisation only: the initial regional curve and its
+// dialogue. False when the user asked for a different regional
 // curve.
 bool initial_regional_curve(EngineCall& call);
 
-// Stage 4: every series detrended, indices in series-relative rows, the
+// The first detrending: every series detrended, indices in series-relative rows, the
 // standard series files written.
 void first_detrending(EngineCall& call);
 
@@ -77,24 +77,23 @@ void keep_for_files(SeriesStore& store, int series, std::span<const float> measu
 // was raised.
 bool apply_curve_floor(std::span<float> curve, float floor);
 
-// Stage 5: realignment to calendar rows, the standard chronology, the
+// Realignment to calendar rows, the standard chronology, the
 // leading-row counts and the first current chronology.
 void standard_chronology(EngineCall& call);
 
 // Moves each series from series-relative rows to calendar rows in place.
 void realign_to_calendar_rows(Matrix& matrix, const std::vector<SeriesSpan>& spans, int ify);
 
-// Stage 7: the signal-free iteration until it converges, reaches the
+// The signal-free iteration until it converges, reaches the
 // iteration limit or rises. Returns how it ended.
 EngineOutcome signal_free_iteration(EngineCall& call);
 
-// Stage 8: the final signal-free chronology, the regional curves file and
+// After the iteration: the final signal-free chronology, the regional curves file and
 // plots, and the outcome message.
 void after_iteration(EngineCall& call);
 
-// One regional fit of the current signal-free (or measured) matrix into
-// state.raw_curve / state.fitted_curve with the given in/out option, stored
-// in a new slot of the regional curve store.
+// One regional fit of a matrix of series (series-relative rows) into
+// state.raw_curve / state.fitted_curve, with the given in/out option.
 void fit_regional_curve(EngineCall& call, const Matrix& series, int& option);
 
 // Copies the current fit into a new slot of the regional curve store.

@@ -39,8 +39,7 @@ namespace {
 void check_data_set(const DataSet& data) {
   const int nyr = data.whole.last_year - data.whole.first_year + 1;
   if (data.ns() < 1 || nyr < 1 || data.ns() > kMaxSeriesInSet || nyr > kMaxYears) {
-    console().write("(/1x,'The data set holds no series to standardise (series:',i6,', years:',i6,')')",
-                    data.ns(), nyr);
+    console().write("(/1x,'Cannot standardise a data set of',i6,' series over',i6,' years')", data.ns(), nyr);
     console().stop({}, kExitAbnormal);
   }
 }

@@ -188,6 +188,20 @@ TEST(SigfreeRegional, ADifferentCurveEndsTheCallAndTheNextDrawsNoSetUpPlot) {
   EXPECT_NE(run.results.outcome, EngineOutcome::kDifferentRegionalCurve);
 }
 
+TEST(SigfreeRegional, EndOfInputAtAQuestionEndsTheProgram) {
+  ScratchDirectory dir;
+  EngineState state;
+  DataSet data = regional_site();
+  ReportFile report = open_report("report.txt");
+  ScriptedConsole console("\n\n");
+  try {
+    sigfree(data, regional(-2), state, report);
+    FAIL() << "the engine went on without an answer";
+  } catch (const ProgramStop& stop) {
+    EXPECT_EQ(stop.exit_code, kExitAbnormal);
+  }
+}
+
 TEST(SigfreeRegional, TruncationAsksForAnAgeWithinTheCurve) {
   ScratchDirectory dir;
   EngineState state;
