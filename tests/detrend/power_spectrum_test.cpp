@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "tests/detrend/real_chronology.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
@@ -138,6 +139,31 @@ TEST(Spectrum, PrewhiteningAndCrossSpectrum) {
   EXPECT_GT(whitened.first.spectrum[0], whitened.first.spectrum[40]);
   EXPECT_NEAR(std::log(whitened.first.spectrum[0] / whitened.first.spectrum[40]),
               std::log(plain.first.spectrum[0] / plain.first.spectrum[40]), 1.0);
+}
+
+TEST(Spectrum, RealChronologyAsTheProgramsAskForIt) {
+  // The years of depth >= 5, maximum lag n / 3, mean removed, dt = 1.
+  const qb::testing::IndexSet set = qb::testing::co021_ratio_indices();
+  std::vector<float> series;
+  for (std::size_t r = 0; r < set.chronology.size(); ++r) {
+    if (set.depth[r] >= 5) series.push_back(set.chronology[r]);
+  }
+  const int n = static_cast<int>(series.size());
+  const int m = n <= 1000 ? n / 3 : n / 5;
+  const SpectrumResult s = ftfreq(series, auto_spectrum(n, m));
+  ASSERT_EQ(s.status, kSpectrumOk);
+  ASSERT_EQ(s.first.spectrum.size(), static_cast<std::size_t>(m + 1));
+  EXPECT_EQ(s.frequency.front(), 0.0f);
+  EXPECT_EQ(s.frequency.back(), 0.5f);
+  double power = 0.0;
+  for (float v : s.first.spectrum) {
+    ASSERT_TRUE(std::isfinite(v));
+    power += v;
+  }
+  // The estimates integrate to the variance: c0 = (pi / m) * sum, with the
+  // two ends halved.
+  power -= 0.5 * (s.first.spectrum.front() + s.first.spectrum.back());
+  EXPECT_NEAR(power * 3.14159265 / m, s.first.variance, 0.02 * s.first.variance);
 }
 
 TEST(AutoCorrelation, MomentsAndPartialAutocorrelations) {

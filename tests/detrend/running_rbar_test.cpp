@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "detrend/pearson_correlation.hpp"
+#include "tests/detrend/real_chronology.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
@@ -341,59 +340,15 @@ TEST(RunningRbar, ThreadsGiveBitIdenticalResults) {
   out->close();
 }
 
-// Reads the multi-column layout of co021.csv: a header of names, then year
-// and one value per series, "NA" in empty cells.
-TestSet read_columns(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  std::vector<std::vector<float>> rows;
-  std::vector<int> years;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::stringstream fields(line);
-    std::string field;
-    std::getline(fields, field, ',');
-    years.push_back(std::stoi(field));
-    std::vector<float> values;
-    while (std::getline(fields, field, ',')) values.push_back(field == "NA" ? kMissing : std::stof(field));
-    rows.push_back(values);
-  }
-  const int series = static_cast<int>(rows.front().size());
-  std::vector<std::pair<int, int>> spans(series, {0, 0});
-  for (int j = 0; j < series; ++j) {
-    int first = 0, last = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      if (is_missing(rows[r][j])) continue;
-      if (first == 0) first = years[r];
-      last = years[r];
-    }
-    spans[j] = {first, last};
-  }
-  return make_set(years.front(), years.back(), spans, [&](int j, int year) { return rows[year - years.front()][j]; });
-}
-
 TEST(RunningRbar, RealRingWidthIndices) {
   ScratchDirectory scratch;
-  TestSet set = read_columns(qb::testing::shared_data("co021.csv"));
+  const qb::testing::IndexSet set = qb::testing::co021_ratio_indices();
   ASSERT_EQ(set.x.cols(), 35);
   ASSERT_EQ(set.whole.first_year, 1176);
-  // Ratio indices to each series' mean, then their mean chronology.
-  for (int j = 0; j < set.x.cols(); ++j) {
-    const int first = set.spans[j].first_year - set.whole.first_year;
-    const int count = set.spans[j].count;
-    float mean = 0.0f;
-    for (int r = first; r < first + count; ++r) mean += set.x(r, j);
-    mean /= static_cast<float>(count);
-    for (int r = first; r < first + count; ++r) set.x(r, j) /= mean;
-  }
-  for (int r = 0; r < set.whole.count; ++r) {
-    float sum = 0.0f;
-    for (int j = 0; j < set.x.cols(); ++j) sum += is_missing(set.x(r, j)) ? 0.0f : set.x(r, j);
-    set.chronology[r] = set.depth[r] > 0 ? sum / static_cast<float>(set.depth[r]) : 1.0f;
-  }
   auto out = TextOutput::create(scratch.file("co021_Std_RBAR.txt"));
-  const RunningRbar result = run_quietly(set, 51, *out);
+  RunningRbarOptions options;
+  options.quiet = true;
+  const RunningRbar result = runbar(set.x, set.spans, set.whole, set.depth, set.chronology, options, *out);
   out->close();
   ASSERT_GT(result.windows.size(), 600u);
   for (const RbarWindow& w : result.windows) {
