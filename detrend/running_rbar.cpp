@@ -12,6 +12,11 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define QB_HAVE_X86_VECTORS 1
+// Built for plain x86-64 and again for AVX2; the loader picks the one the
+// processor runs. Both give the same bits (no fused multiply-add).
+#define QB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QB_VECTOR_CLONES
 #endif
 
 namespace qb {
@@ -42,9 +47,8 @@ inline void store8(float* p, const Lane8& v) { std::memcpy(p, &v, sizeof v); }
 
 // Cross products of members row0 .. row0 + 3 with every member from
 // column_begin on (column_begin a multiple of kColumnBlock).
-__attribute__((target_clones("avx2", "default"))) void block_cross_products(const float* centred, int stride,
-                                                                            int length, int row0,
-                                                                            int column_begin, float* products) {
+QB_VECTOR_CLONES void block_cross_products(const float* centred, int stride, int length, int row0,
+                                           int column_begin, float* products) {
   for (int jb = column_begin; jb < stride; jb += kColumnBlock) {
     Lane8 a0{}, a1{}, b0{}, b1{}, c0{}, c1{}, d0{}, d1{};
     for (int t = 0; t < length; ++t) {

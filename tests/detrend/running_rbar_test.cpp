@@ -219,7 +219,7 @@ TEST(RunningRbar, KnownCorrelationGivesTheFileRows) {
   EXPECT_EQ(result.adjusted2[50], result.adjusted1[50]);
 }
 
-TEST(RunningRbar, EndsAndRunsOfConstantDepth) {
+TEST(RunningRbar, EndsAndConstantDepth) {
   ScratchDirectory scratch;
   std::mt19937 generator(11);
   std::normal_distribution<float> noise(0.0f, 0.25f);
@@ -241,21 +241,6 @@ TEST(RunningRbar, EndsAndRunsOfConstantDepth) {
   float sum = 0.0f;
   for (float r : flat.rbar1) sum += r;
   for (float r : flat.rbar2) EXPECT_EQ(r, sum / 200.0f);
-
-  // Staggered spans: RBAR2 is constant over each run of equal depth and is
-  // the mean of RBAR1 over it.
-  const TestSet staggered =
-      make_set(1601, 1800, {{1601, 1800}, {1601, 1800}, {1601, 1800}, {1640, 1800}, {1601, 1760}, {1700, 1780}}, value);
-  const RunningRbar runs = run_quietly(staggered, 31, *out);
-  int start = 0;
-  for (int r = 1; r <= 200; ++r) {
-    if (r < 200 && staggered.depth[r] == staggered.depth[r - 1]) continue;
-    float run_sum = 0.0f;
-    for (int k = start; k < r; ++k) run_sum += runs.rbar1[k];
-    for (int k = start; k < r; ++k) EXPECT_EQ(runs.rbar2[k], run_sum / static_cast<float>(r - start));
-    start = r;
-  }
-  out->close();
 }
 
 TEST(RunningRbar, GapYearsKeepTheLastYieldingWindow) {
