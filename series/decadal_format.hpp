@@ -1,0 +1,111 @@
+// Tree-ring series in the two decadal text layouts of the system:
+//
+//  - the Tucson decadal ring-width layout: identifier, year, up to ten
+//    integer widths a line (0.01 mm or 0.001 mm), each series closed by a
+//    stop marker (999 for 0.01 mm, -9999 for 0.001 mm) in the slot after its
+//    last value; a ring-width file may also hold a column block (a line with
+//    "#" in column 80, a header with count, first year and format, then the
+//    values);
+//  - the decadal chronology layout: identifier, year, ten slots of index x
+//    1000 and sample depth a line, empty slots filled with 9990 / 0.
+//
+// `trrw` reads or writes one series per call; `datar` reads a column block.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/bounds.hpp"
+#include "platform/text_file.hpp"
+#include "series/data_set.hpp"
+
+namespace qb {
+
+enum class TrrwMode {
+  kReadWidths,               // "mr": decadal ring-width layout
+  kReadIndices,              // "ir": decadal chronology layout
+  kWriteWidths,              // "mw": decadal ring-width layout
+  kWriteIndices,             // "iw": decadal chronology layout, always closed by fill
+  kWriteIndicesWithHeader,   // "cr": a header line, then the chronology without the closing fill line
+};
+
+// Count and series counter of a read call that met the end of the file.
+inline constexpr int kEndOfFile = -999;
+
+// The series delivered by one read call.
+struct DecadalSeries {
+  std::string id = std::string(kIdLength, ' ');
+  int first_year = 0;
+  // Values delivered (at most the capacity); kEndOfFile when the file ended
+  // (whatever the call had taken is then dropped).
+  int count = 0;
+  // count values: mm for ring widths, the index for chronologies, as they
+  // stand for a column block.
+  std::vector<float> values;
+  // Sample depth of each value (chronologies, unless not stored).
+  std::vector<int> depths;
+  // The first title line met in this call (kTitleLength characters), else blanks.
+  std::string title = std::string(kTitleLength, ' ');
+  // The series held more values than the capacity: the values beyond it were
+  // not taken.
+  bool overflow = false;
+};
+
+// What successive read calls on one file share.
+struct DecadalReadState {
+  // Read calls made on this file so far; kEndOfFile once the file has ended.
+  int series_counter = 0;
+  // The data-set title lines (kTitleLength characters each), cleared by the
+  // first call.
+  std::array<std::string, 3> titles{std::string(kTitleLength, ' '), std::string(kTitleLength, ' '),
+                                    std::string(kTitleLength, ' ')};
+};
+
+struct DecadalReadOptions {
+  // Chronologies: keep the sample depths (off where the caller has no use for them).
+  bool store_depths = true;
+  // Most values one series may deliver.
+  int capacity = kMaxYears;
+  // Title lines are also written here (the console always gets them).
+  TextOutput* echo = nullptr;
+};
+
+// The series handed to a write call.
+struct DecadalSeriesOut {
+  std::string_view id;            // cut or blank-padded to kIdLength
+  int first_year = 0;
+  std::span<const float> values;  // mm or index; an empty span writes nothing
+  // Chronologies: sample depth of each value; when empty or when the first
+  // depth is below 1, every value is written with depth 1.
+  std::span<const int> depths;
+  std::string_view tag;           // series tag (6 characters) on full lines
+};
+
+// Reads one series in mode "mr" or "ir". Title lines met on the way are shown
+// on the console, kept in state.titles (the first three) and in the result's title.
+DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
+                   const DecadalReadOptions& options = {});
+
+// Writes one series in mode "mw", "iw" or "cr".
+void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series);
+
+// A column block read by `datar`.
+struct ColumnBlock {
+  // The header's count (cut to the capacity); kEndOfFile when the file
+  // ended before a header.
+  int count = 0;
+  int first_year = 0;
+  // count values; values that could not be read are 0.
+  std::vector<float> values;
+  bool overflow = false;  // the header's count exceeded the capacity
+};
+
+// Reads a column block from the current line of the input: identifier lines
+// (each replaces `line`, first 80 characters), the header "(2(2x,i8),t23,a)"
+// and the values read with the header's format.
+ColumnBlock datar(TextInput& input, std::string& line, int capacity = kMaxYears);
+
+}  // namespace qb
