@@ -40,6 +40,8 @@ class Console {
 
   // Shows the message with the cursor left after it and waits for Return.
   void pause(std::string_view message);
+  // The last wait of a run: an input that has ended is as good as Return.
+  void wait_before_exit();
 
   // Writes the message (when not blank) and ends the program.
   [[noreturn]] void stop(std::string_view message = {}, int exit_code = kExitNormal);

@@ -28,7 +28,7 @@ enum class Kind {
 struct Descriptor {
   Kind kind = Kind::kText;
   int width = 0;     // field width, move count or column; -1 for a bare A
-  int decimals = 0;  // F decimals
+  int decimals = 0;  // F decimals, I minimum digits
   std::string text;  // quoted text
 };
 
@@ -180,7 +180,8 @@ class Parser {
       case 'i':
         d.kind = Kind::kInt;
         d.width = required_number("I width");
-        if (take('.')) required_number("I minimum digits");
+        d.decimals = 1;
+        if (take('.')) d.decimals = required_number("I minimum digits");
         break;
       case 'f':
       case 'e':
@@ -287,8 +288,12 @@ std::string right_aligned(const std::string& text, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
-std::string format_integer(long long value, int width) {
-  return right_aligned(std::to_string(value), width);
+// Iw.m: at least m digits, with leading zeros (Iw.0 writes a zero as blanks).
+std::string format_integer(long long value, int width, int min_digits = 1) {
+  std::string digits = value == 0 && min_digits == 0 ? std::string() : std::to_string(value < 0 ? -value : value);
+  if (static_cast<int>(digits.size()) < min_digits) digits.insert(0, static_cast<std::size_t>(min_digits) - digits.size(), '0');
+  if (value < 0) digits.insert(digits.begin(), '-');
+  return right_aligned(digits, width);
 }
 
 // Fixed-point text of |value| rounded to `decimals`, halves away from zero.
@@ -350,9 +355,9 @@ std::string format_chars(std::string_view text, int width) {
 std::string render_value(std::string_view format, const Descriptor& d, const FieldValue& value) {
   switch (d.kind) {
     case Kind::kInt:
-      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width);
+      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width, d.decimals);
       if (const auto* r = std::get_if<double>(&value)) {
-        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width);
+        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width, d.decimals);
         return stars(d.width);
       }
       mismatch(format, "text for an I descriptor");

@@ -7,11 +7,6 @@
 namespace qb {
 namespace {
 
-TEST(FreeForm, ValuesAreSeparatedByBlanksOrCommas) {
-  EXPECT_EQ(split_free_form(" 1771, 0.5  'a b',\"X1\""), (std::vector<std::string>{"1771", "0.5", "a b", "X1"}));
-  EXPECT_TRUE(split_free_form("  ,  ").empty());
-}
-
 TEST(FreeForm, RealsConvertWholeOrNotAtAll) {
   float f = 0.0f;
   EXPECT_TRUE(parse_free_real("0.42", f));

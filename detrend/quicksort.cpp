@@ -1,0 +1,79 @@
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "detrend/robust_statistics.hpp"
+
+namespace qb {
+
+// Quicksort after Hoare with a pivot drawn by a small linear congruential
+// generator (multiplier 211, increment 1663, modulus 7875), straight insertion
+// below 8 elements, and an explicit stack of pending subranges. Pushing the
+// larger side and sorting the smaller first bounds the stack by 2 log2(n)
+// entries, so 128 entries hold any vector that fits in memory.
+void qcksrt(std::span<float> arr) {
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(arr.size());
+  if (n < 2) return;
+  constexpr int kInsertionLimit = 7;
+  std::array<std::ptrdiff_t, 128> stack{};
+  int top = 0;
+  std::ptrdiff_t l = 0;
+  std::ptrdiff_t ir = n - 1;
+  float fx = 0.0f;
+  while (true) {
+    if (ir - l < kInsertionLimit) {
+      for (std::ptrdiff_t j = l + 1; j <= ir; ++j) {
+        const float a = arr[j];
+        std::ptrdiff_t i = j - 1;
+        for (; i >= 0; --i) {
+          if (arr[i] <= a) break;
+          arr[i + 1] = arr[i];
+        }
+        arr[i + 1] = a;
+      }
+      if (top == 0) return;
+      ir = stack[--top];
+      l = stack[--top];
+      continue;
+    }
+    fx = std::fmod(fx * 211.0f + 1663.0f, 7875.0f);
+    // The pivot position is drawn on 1-based positions so that the sequence
+    // of pivots does not depend on the indexing of the language.
+    const float first = static_cast<float>(l + 1);
+    const float length = static_cast<float>(ir - l + 1);
+    const std::ptrdiff_t iq = static_cast<std::ptrdiff_t>(fx * 0.00012698413f * length + first) - 1;
+    const float a = arr[iq];
+    arr[iq] = arr[l];
+    std::ptrdiff_t i = l;
+    std::ptrdiff_t j = ir;
+    // Hoare partitioning around a with the hole moving between i and j.
+    while (true) {
+      while (j >= 0 && a < arr[j]) --j;
+      if (j <= i) {
+        arr[i] = a;
+        break;
+      }
+      arr[i] = arr[j];
+      ++i;
+      while (i < n && a > arr[i]) ++i;
+      if (j <= i) {
+        arr[j] = a;
+        i = j;
+        break;
+      }
+      arr[j] = arr[i];
+      --j;
+    }
+    if (ir - i >= i - l) {
+      stack[top++] = i + 1;
+      stack[top++] = ir;
+      ir = i - 1;
+    } else {
+      stack[top++] = l;
+      stack[top++] = i - 1;
+      l = i + 1;
+    }
+  }
+}
+
+}  // namespace qb

@@ -1,0 +1,318 @@
+#include "detrend/robust_statistics.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "platform/bounds.hpp"
+#include "platform/console.hpp"
+
+namespace qb {
+namespace {
+
+// x is 1-based in the formulas below; at(x, k) reads x(k).
+inline float at(std::span<const float> x, std::ptrdiff_t k) { return x[static_cast<std::size_t>(k - 1)]; }
+
+// Median of a sorted vector: the middle value, or the mean of the two middle
+// values.
+float sorted_median(std::span<const float> x) {
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+  if (n == 0) return 0.0f;
+  const std::ptrdiff_t h = n / 2;
+  if (n % 2 == 1) return at(x, h + 1);
+  return (at(x, h) + at(x, h + 1)) * 0.5f;
+}
+
+}  // namespace
+
+FiveNumberSummary mfs(std::span<float> x) {
+  FiveNumberSummary s;
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+  if (n == 0) return s;
+  qcksrt(x);
+  const std::ptrdiff_t h = n / 2;
+  const std::ptrdiff_t m = (n + 1) / 2;
+  const std::ptrdiff_t k = m / 2;
+  s.min = at(x, 1);
+  s.max = at(x, n);
+  s.median = (at(x, n - h) + at(x, h + 1)) / 2.0f;
+  s.lower = (at(x, m - k) + at(x, k + 1)) / 2.0f;
+  s.upper = (at(x, n - k) + at(x, n - m + k + 1)) / 2.0f;
+  s.spread = s.upper - s.lower;
+  return s;
+}
+
+float mdian1(std::span<float> x) {
+  qcksrt(x);
+  return sorted_median(x);
+}
+
+float xmad(std::span<const float> x, float median) {
+  std::vector<float> deviations(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i) deviations[i] = std::fabs(x[i] - median);
+  qcksrt(deviations);
+  return sorted_median(deviations);
+}
+
+MeanSd mnsd(std::span<const float> x) {
+  MeanSd r;
+  const std::size_t n = x.size();
+  if (n == 0) return r;
+  float sum = 0.0f;
+  for (float v : x) sum += v;
+  r.mean = sum / static_cast<float>(n);
+  if (n == 1) return r;
+  float squares = 0.0f;
+  for (float v : x) squares += (v - r.mean) * (v - r.mean);
+  r.sd = std::sqrt(squares / static_cast<float>(n - 1));
+  return r;
+}
+
+// Tukey's biweight (Mosteller and Tukey): location with the tuning constant 6
+// and scale with 9, both in units of the MAD about the median, which stays
+// fixed while the centre is refined.
+BiweightEstimate xbiwt(std::span<float> x) {
+  BiweightEstimate r;
+  const std::size_t n = x.size();
+  const float median = mdian1(x);
+  const float mad = xmad(x, median);
+  if (n <= 5 || mad <= 0.0001f) {
+    r.location = r.one_step_location = median;
+    r.scale = r.one_step_scale = mad * 3.0f * 0.5f;
+    return r;
+  }
+  const float fn = static_cast<float>(n);
+  float centre = median;
+  for (int step = 1; step <= 11; ++step) {
+    float a = 0.0f, b = 0.0f, c = 0.0f, d = 0.0f;
+    for (float v : x) {
+      const float dev = v - centre;
+      const float u = dev / (9.0f * mad);
+      if (std::fabs(u) < 1.0f) {
+        const float q = 1.0f - u * u;
+        a += dev * dev * (q * q * q * q);
+        b += q * (1.0f - 5.0f * u * u);
+      }
+      const float vv = dev / (6.0f * mad);
+      if (std::fabs(vv) < 1.0f) {
+        const float q = 1.0f - vv * vv;
+        const float w = q * q;
+        c += w * dev;
+        d += w;
+      }
+    }
+    // The values within 6 MAD of the centre always include some; an empty
+    // neighbourhood would only leave the centre where it is.
+    const float location = d > 0.0f ? centre + c / d : centre;
+    const float scale = fn / std::sqrt(fn - 1.0f) * std::sqrt(a) / std::fabs(b);
+    if (step == 1) {
+      r.one_step_location = location;
+      r.one_step_scale = scale;
+    }
+    r.location = location;
+    r.scale = scale;
+    centre = location;
+  }
+  return r;
+}
+
+LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
+  LocationScale r;
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+  const bool want_weights = !weights.empty();
+  auto set_unit_weights = [&] {
+    if (want_weights) std::fill_n(weights.begin(), n, 1.0f);
+  };
+  if (n <= 0) {
+    r.location = kMissing;
+    console().pause("fatal error in biwgt: n is zero or negative");
+    console().stop("", kExitAbnormal);
+  }
+  if (n == 1) {
+    r.location = x[0];
+    r.scale = 0.0f;
+    set_unit_weights();
+    return r;
+  }
+
+  double sum = 0.0;
+  for (float v : x) sum += v;
+  const float mean = static_cast<float>(sum / static_cast<double>(n));
+  double squares = 0.0;
+  for (float v : x) {
+    const double dev = static_cast<double>(v) - static_cast<double>(mean);
+    squares += dev * dev;
+  }
+  const float variance = static_cast<float>(squares / static_cast<double>(n - 1));
+
+  if (option == kSummaryArithmeticMean) {
+    r.location = mean;
+    r.scale = std::sqrt(variance);
+    set_unit_weights();
+    return r;
+  }
+
+  const FiveNumberSummary fourths = mfs(x);
+  if (option < 0) {
+    const int p = -option;
+    r.scale = 0.0f;
+    set_unit_weights();
+    switch (p) {
+      case 1: r.location = at(x, 1); return r;
+      case 25: r.location = fourths.lower; return r;
+      case 50: r.location = fourths.median; return r;
+      case 75: r.location = fourths.upper; return r;
+      case 100: r.location = at(x, n); return r;
+      default: break;
+    }
+    const float q = static_cast<float>(p) * static_cast<float>(n) / 100.0f;
+    // Percentiles beyond the ends of a short vector take the end value
+    // instead of reading outside it.
+    const std::ptrdiff_t i1 = std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(q), 1, n);
+    const std::ptrdiff_t i2 = std::clamp<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(q + 0.5f), 1, n);
+    r.location = (at(x, i1) + at(x, i2)) * 0.5f;
+    return r;
+  }
+
+  // Tukey's biweight mean: four steps from the median with the tuning
+  // constant 7.5 MAD for both location and scale.
+  const float median = fourths.median;
+  thread_local std::vector<float> deviations;
+  deviations.resize(static_cast<std::size_t>(n));
+  for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
+  qcksrt(deviations);
+  const std::ptrdiff_t m = (n + 1) / 2;
+  const float mad = (at(deviations, n - m + 1) + at(deviations, m)) * 0.5f;
+
+  if (mad < 0.0001f && n >= 6) {
+    r.location = median;
+    r.scale = mad;
+    set_unit_weights();
+    return r;
+  }
+  if (n <= 5) {
+    r.scale = mad * 3.0f * 0.5f;
+    r.location = median;
+    set_unit_weights();
+    return r;
+  }
+
+  const double dn = static_cast<double>(n);
+  const double cutoff = 7.5 * static_cast<double>(mad);
+  double centre = median;
+  double location = centre;
+  double scale = 0.0;
+  for (int step = 1; step <= 4; ++step) {
+    double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
+    for (std::ptrdiff_t i = 0; i < n; ++i) {
+      const double dev = static_cast<double>(x[i]) - centre;
+      const double u = dev / cutoff;
+      float weight = 0.0f;
+      if (std::fabs(u) < 1.0) {
+        const double q = 1.0 - u * u;
+        a += q * q * q * q * dev * dev;
+        b += (1.0 - 5.0 * u * u) * q;
+        const double w = q * q;
+        c += w * dev;
+        d += w;
+        weight = static_cast<float>(w);
+      }
+      if (want_weights) weights[i] = weight;
+    }
+    location = d > 0.0 ? centre + c / d : centre;
+    scale = dn / std::sqrt(dn - 1.0) * std::sqrt(a) / std::fabs(b);
+    centre = location;
+  }
+  r.location = static_cast<float>(location);
+  r.scale = static_cast<float>(scale);
+  return r;
+}
+
+RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
+  if (nser > kMaxSeries) {
+    console().write("(/1x,'Error in Sbr ROBSUM: Max number of series exceeded')");
+    console().write("(1x,'Maximum allowed:',i6,5x,'Number sent:',i6)", kMaxSeries, nser);
+    console().write("(1x,'*** Enlarge parameter MAXNUM in Sbr ROBSUM and try again! ***')");
+    console().stop("", kExitAbnormal);
+  }
+  RowSummary r;
+  r.location.assign(static_cast<std::size_t>(nrow), 0.0f);
+  r.scale.assign(static_cast<std::size_t>(nrow), 0.0f);
+  r.count.assign(static_cast<std::size_t>(nrow), 0);
+  r.weights.resize(nrow, 4, 1.0f);
+  std::vector<float> row(static_cast<std::size_t>(nser));
+  std::vector<float> weights(static_cast<std::size_t>(nser));
+  for (int i = 0; i < nrow; ++i) {
+    std::size_t count = 0;
+    for (int j = 0; j < nser; ++j) {
+      const float v = x(i, j);
+      if (!is_missing(v)) row[count++] = v;
+    }
+    r.count[i] = static_cast<int>(count);
+    const LocationScale ls = biwgt(std::span<float>(row.data(), count), option, std::span<float>(weights.data(), count));
+    r.location[i] = ls.location;
+    r.scale[i] = ls.scale;
+    if (count >= 6) {
+      const FiveNumberSummary s = mfs(std::span<float>(weights.data(), count));
+      r.weights(i, 0) = s.min;
+      r.weights(i, 1) = s.lower;
+      r.weights(i, 2) = s.median;
+      r.weights(i, 3) = s.upper;
+    }
+  }
+  return r;
+}
+
+ConvergenceStatistics sftest(std::span<const float> change, std::span<const int> depth) {
+  ConvergenceStatistics r;
+  const std::size_t n = std::min(change.size(), depth.size());
+  std::vector<float> work;
+  work.reserve(n);
+  float sum = 0.0f;
+  int max_depth = 0;
+  for (std::size_t y = 0; y < n; ++y) {
+    max_depth = std::max(max_depth, depth[y]);
+    if (depth[y] > 0) {
+      work.push_back(change[y]);
+      sum += change[y];
+    }
+  }
+  if (work.empty()) return r;
+  const float count = static_cast<float>(work.size());
+  r.unweighted_mean = sum / count;
+  r.unweighted_median = mfs(work).median;
+
+  // A year's change counts in proportion to the square root of its share of
+  // the largest sample depth, so thinly replicated years weigh less.
+  work.clear();
+  sum = 0.0f;
+  const float root_max = std::sqrt(static_cast<float>(max_depth));
+  for (std::size_t y = 0; y < n; ++y) {
+    if (depth[y] > 0) {
+      const float v = std::sqrt(static_cast<float>(depth[y])) / root_max * change[y];
+      work.push_back(v);
+      sum += v;
+    }
+  }
+  r.weighted_mean = sum / count;
+  r.weighted_median = mfs(work).median;
+  return r;
+}
+
+int minimum(std::span<const int> values) {
+  if (values.empty()) return 0;
+  int m = values[0];
+  for (std::size_t i = 1; i < values.size(); ++i)
+    if (values[i] < m) m = values[i];
+  return m;
+}
+
+int maximum(std::span<const int> values) {
+  if (values.empty()) return 0;
+  int m = values[0];
+  for (std::size_t i = 1; i < values.size(); ++i)
+    if (values[i] > m) m = values[i];
+  return m;
+}
+
+}  // namespace qb

@@ -1,0 +1,67 @@
+#include "plots/plot_canvas.hpp"
+
+#include <plplot/plplot.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace qb {
+namespace {
+
+// The library takes its coordinates in PLFLT (double); single-precision
+// values widen exactly.
+std::vector<PLFLT> widened(std::span<const float> values) { return {values.begin(), values.end()}; }
+
+class PlplotCanvas final : public PlotCanvas {
+ public:
+  void select_device(std::string_view name) override { plsdev(std::string(name).c_str()); }
+  void set_file_name(std::string_view name) override { plsfnam(std::string(name).c_str()); }
+  void set_colour(int index, int red, int green, int blue) override { plscol0(index, red, green, blue); }
+  void set_background(int red, int green, int blue) override { plscolbg(red, green, blue); }
+  void init() override { plinit(); }
+  void subpages(int columns, int rows) override { plssub(columns, rows); }
+  void environment(double xmin, double xmax, double ymin, double ymax, int justification, int axis) override {
+    plenv(xmin, xmax, ymin, ymax, justification, axis);
+  }
+  void colour(int index) override { plcol0(index); }
+  void width(int pen_width) override { plwidth(static_cast<PLFLT>(pen_width)); }
+  void line_style(int style) override { pllsty(style); }
+  void font(int font) override { plfont(font); }
+  void line(std::span<const float> x, std::span<const float> y) override {
+    const auto n = static_cast<PLINT>(std::min(x.size(), y.size()));
+    if (n < 1) return;
+    const auto xs = widened(x.first(n));
+    const auto ys = widened(y.first(n));
+    plline(n, xs.data(), ys.data());
+  }
+  void points(std::span<const float> x, std::span<const float> y, int symbol) override {
+    const auto n = static_cast<PLINT>(std::min(x.size(), y.size()));
+    if (n < 1) return;
+    const auto xs = widened(x.first(n));
+    const auto ys = widened(y.first(n));
+    plpoin(n, xs.data(), ys.data(), symbol);
+  }
+  void labels(std::string_view x_label, std::string_view y_label, std::string_view title) override {
+    pllab(std::string(x_label).c_str(), std::string(y_label).c_str(), std::string(title).c_str());
+  }
+  void text_beside(std::string_view side, double displacement, double position, double justification,
+                   std::string_view text) override {
+    plmtex(std::string(side).c_str(), displacement, position, justification, std::string(text).c_str());
+  }
+  void end() override { plend(); }
+};
+
+PlotCanvas* g_replacement = nullptr;
+
+}  // namespace
+
+PlotCanvas& plot_canvas() {
+  static PlplotCanvas library;
+  return g_replacement != nullptr ? *g_replacement : library;
+}
+
+PlotCanvasScope::PlotCanvasScope(PlotCanvas& replacement) : previous_(g_replacement) { g_replacement = &replacement; }
+PlotCanvasScope::~PlotCanvasScope() { g_replacement = previous_; }
+
+}  // namespace qb

@@ -1,0 +1,88 @@
+#include "plots/plot_menu.hpp"
+
+#include <string>
+
+#include "platform/console.hpp"
+#include "platform/screen_device.hpp"
+#include "platform/text_file.hpp"
+#include "plots/plot_conventions.hpp"
+
+namespace qb {
+namespace {
+
+constexpr std::string_view kSaveDevice = "psc";
+
+void draw_page(PlotCanvas& canvas, const PageDrawing& page) {
+  canvas.set_colour(kWhite, 255, 255, 255);
+  canvas.set_colour(kBlack, 0, 0, 0);
+  canvas.set_background(255, 255, 255);
+  canvas.init();
+  page(canvas);
+  canvas.end();
+}
+
+// The library ends the program when it cannot open its output file, so the
+// file is tried first and the user told.
+bool file_refused(const std::string& name) {
+  if (file_can_be_created(name)) return false;
+  console().write("(1x,'Could not write the plot file ',a)", name);
+  return true;
+}
+
+void draw_into_file(const PageDrawing& page, const std::string& file_name) {
+  if (!page || file_refused(file_name)) return;
+  PlotCanvas& canvas = plot_canvas();
+  canvas.select_device(kSaveDevice);
+  canvas.set_file_name(file_name);
+  draw_page(canvas, page);
+}
+
+void write_menu(PlotMenuChoices choices) {
+  Console& out = console();
+  out.write("(/1x,'|************* plot options menu ***************|')");
+  out.write("(1x,'|-----------------------------------------------|')");
+  if (choices == PlotMenuChoices::kWithNoMorePlots) {
+    out.write("(1x,'| [s]ave  [c]ontinue  [r]eplot  [n]o more plots |')");
+  } else {
+    out.write("(1x,'|       [s]ave   <[c]ontinue>   [r]eplot        |')");
+  }
+  out.write("(1x,'|_______________________________________________|')");
+  out.write("(/1x,' enter option number > ',$)");
+}
+
+}  // namespace
+
+void draw_on_screen(const PageDrawing& page) {
+  if (!page) return;
+  const ScreenDevice& screen = screen_device();
+  if (screen.draws_to_file() && file_refused(screen.file_name)) return;
+  PlotCanvas& canvas = plot_canvas();
+  canvas.select_device(screen.name);
+  if (screen.draws_to_file()) canvas.set_file_name(screen.file_name);
+  draw_page(canvas, page);
+}
+
+PlotMenuExit show_plot(const PageDrawing& page, std::string_view plot_file, PlotMenuChoices choices) {
+  draw_on_screen(page);
+  while (true) {
+    write_menu(choices);
+    switch (first_char(console().read_line())) {
+      case 'S':
+      case 's':
+        draw_into_file(page, std::string(plot_file));
+        break;
+      case 'R':
+      case 'r':
+        draw_on_screen(page);
+        break;
+      case 'N':
+      case 'n':
+        if (choices == PlotMenuChoices::kWithNoMorePlots) return PlotMenuExit::kNoMorePlots;
+        return PlotMenuExit::kContinue;
+      default:
+        return PlotMenuExit::kContinue;
+    }
+  }
+}
+
+}  // namespace qb

@@ -1,0 +1,30 @@
+// The drawing cycle every plot shares and the plot options menu that follows
+// each page: save it as colour PostScript, draw it again, or go on.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "plots/plot_canvas.hpp"
+
+namespace qb {
+
+// Draws the panels of one page, between the library's plinit and plend.
+using PageDrawing = std::function<void(PlotCanvas&)>;
+
+// One drawing of a page on the screen device: device, colour map 0 (entry 0
+// white, 15 black), white background, plinit, the page, plend. No stream
+// stays open afterwards. An empty drawing draws nothing.
+void draw_on_screen(const PageDrawing& page);
+
+enum class PlotMenuChoices { kStandard, kWithNoMorePlots };
+enum class PlotMenuExit { kContinue, kNoMorePlots };
+
+// Draws the page on the screen, then asks the plot options menu until the
+// user goes on: "s" draws the page into `plot_file` with the colour
+// PostScript device, "r" draws it on the screen again, "n" (with
+// kWithNoMorePlots only) ends a sequence of plots, anything else returns.
+PlotMenuExit show_plot(const PageDrawing& page, std::string_view plot_file,
+                       PlotMenuChoices choices = PlotMenuChoices::kStandard);
+
+}  // namespace qb

@@ -1,0 +1,107 @@
+// The plots drawn by the plotting library itself, headless: the screen is a
+// PNG file and "s" writes colour PostScript.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/screen_device.hpp"
+#include "platform/startup_environment.hpp"
+#include "plots/biological_age_plots.hpp"
+#include "plots/regional_curve_plots.hpp"
+#include "plots/time_series_plot.hpp"
+#include "tests/support/test_support.hpp"
+
+// Font lookup (fontconfig, under the cairo devices) and the library's driver
+// loader (libltdl) keep allocations for the life of the process; the leak
+// checker of sanitizer builds is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libltdl.so\n"; }
+
+namespace qb {
+namespace {
+
+using testing::read_file;
+using testing::ScriptedConsole;
+
+class PlotLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override { set_plotting_environment(); }
+
+  // Each plot is shown, saved, then left; both files must hold a page.
+  void expect_saved(const std::string& plot_file) {
+    EXPECT_EQ(read_file("screen.png").substr(1, 3), "PNG");
+    EXPECT_EQ(read_file(plot_file).substr(0, 4), "%!PS");
+    std::filesystem::remove("screen.png");
+    std::filesystem::remove(plot_file);
+  }
+
+  testing::ScratchDirectory folder;
+  ScreenDeviceScope screen{{"pngcairo", "screen.png"}};
+};
+
+std::vector<float> ramp(int n, float start, float step) {
+  std::vector<float> values(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) values[static_cast<std::size_t>(i)] = start + step * static_cast<float>(i);
+  return values;
+}
+
+TEST_F(PlotLibrary, TimeSeriesPlot) {
+  const std::vector<float> first = ramp(50, 0.6f, 0.005f);
+  const std::vector<float> second = ramp(50, 0.9f, -0.002f);
+  const std::vector<float> threshold(50, 0.85f);
+  ScriptedConsole console("s\nc\n");
+  plot1({first, second, threshold, 1901, "Years", "EPS", "Running EPS", "Std", "Ssf", 1, 2, 1});
+  expect_saved("RunningEPS.ps");
+}
+
+TEST_F(PlotLibrary, BiologicalAgePlots) {
+  const std::vector<float> raw = ramp(120, 2.0f, -0.01f);
+  const std::vector<float> fitted = ramp(120, 1.9f, -0.009f);
+  {
+    ScriptedConsole console("s\nc\n");
+    plt1({raw, fitted, 1, 120, kMissing, "Initial RC and MVF fit", 0});
+    expect_saved("fig11.ps");
+  }
+  {
+    Matrix indices(60, 2);
+    for (int r = 0; r < 60; ++r) indices(r, 0) = 1.0f + 0.01f * static_cast<float>(r % 7);
+    for (int r = 0; r < 40; ++r) indices(r, 1) = 0.9f + 0.02f * static_cast<float>(r % 5);
+    const std::vector<SeriesSpan> spans = {{1801, 1860, 60}, {1841, 1880, 40}};
+    ScriptedConsole console("s\nc\n");
+    plt2(indices, spans);
+    expect_saved("fig11.ps");
+  }
+  SeriesCurvePlot series;
+  const std::vector<float> index = ramp(80, 1.0f, 0.001f);
+  series.index = index;
+  series.measurements = std::span<const float>(raw).first(80);
+  series.fitted_curve = fitted;
+  series.span = {1900, 1979, 80};
+  series.curve_positions = 120;
+  series.id = "ABC01";
+  series.title = "Iteration #   1";
+  ScriptedConsole console("s\nn\n");
+  EXPECT_EQ(plt3(series), PlotMenuExit::kNoMorePlots);
+  expect_saved("fig1");
+}
+
+TEST_F(PlotLibrary, RegionalCurvePlots) {
+  std::vector<std::vector<float>> columns;
+  std::vector<RegionalCurveIteration> curves;
+  for (int it = 0; it < 5; ++it) {
+    columns.push_back(ramp(100, 2.0f + 0.05f * static_cast<float>(it), -0.01f));
+    columns.push_back(ramp(100, 1.9f + 0.05f * static_cast<float>(it), -0.009f));
+  }
+  for (int it = 0; it < 5; ++it) curves.push_back({columns[2 * it], columns[2 * it + 1]});
+  const RegionalCurveSet set{curves, 100, 0, kMissing};
+  {
+    ScriptedConsole console("s\nc\n");
+    plt4(set);
+    expect_saved("fig1");
+  }
+  ScriptedConsole console("s\nc\n");
+  plt5(set);
+  expect_saved("fig1");
+}
+
+}  // namespace
+}  // namespace qb
