@@ -91,6 +91,8 @@ void curve(std::span<const float> x, std::span<float> y, CurveCoefficients& c) {
   // values; a series that does not decline starts barely above zero.
   const double m1 = sum_of(x.first(10)) / 10.0;
   const double m2 = sum_of(x.last(10)) / 10.0;
+  // Ends that average zero or less have no logarithm: ring widths that
+  // vanish at either end are no exponential decline.
   if (!(m1 > 0.0) || !(m2 > 0.0)) {
     fail();
     return;

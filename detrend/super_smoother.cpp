@@ -67,7 +67,8 @@ void smooth(std::span<const float> x, std::span<const float> y, std::span<const 
   const int jper = std::abs(iper);
   const bool periodic = jper == 2;
 
-  int ibw = static_cast<int>(0.5f * span * static_cast<float>(n) + 0.5f);
+  const float half_width = 0.5f * span * static_cast<float>(n) + 0.5f;
+  int ibw = half_width < static_cast<float>(n) ? static_cast<int>(half_width) : n;
   if (ibw < 2) ibw = 2;
   // A window wider than the series would read past its ends: without
   // wrapping it holds the whole series and never moves, with wrapping it is

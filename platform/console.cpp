@@ -53,6 +53,12 @@ void Console::pause(std::string_view message) {
   read_line();
 }
 
+void Console::wait_before_exit() {
+  out_.flush();
+  std::string line;
+  std::getline(in_, line);
+}
+
 void Console::stop(std::string_view message, int exit_code) {
   if (message.find_first_not_of(' ') != std::string_view::npos) {
     put(message);
@@ -66,6 +72,14 @@ void Console::end_of_input() {
   put("\n");
   if (end_of_input_) end_of_input_(*this);
   out_.flush();
+  throw ProgramStop{kExitAbnormal};
+}
+
+void Console::abnormal_termination() {
+  if (end_of_input_) end_of_input_(*this);
+  out_.flush();
+  std::string line;
+  std::getline(in_, line);  // the end of input ends the wait as well
   throw ProgramStop{kExitAbnormal};
 }
 

@@ -40,6 +40,8 @@ class Console {
 
   // Shows the message with the cursor left after it and waits for Return.
   void pause(std::string_view message);
+  // The last wait of a run: an input that has ended is as good as Return.
+  void wait_before_exit();
 
   // Writes the message (when not blank) and ends the program.
   [[noreturn]] void stop(std::string_view message = {}, int exit_code = kExitNormal);
@@ -47,6 +49,9 @@ class Console {
   // The driver's abnormal termination text, written when the input ends.
   void set_end_of_input_text(std::function<void(Console&)> writer) { end_of_input_ = std::move(writer); }
   [[noreturn]] void end_of_input();
+  // Ends the run after an answer that admits no other course: the driver's
+  // abnormal termination text, a wait for Return, then kExitAbnormal.
+  [[noreturn]] void abnormal_termination();
 
   void flush();
 

@@ -1,5 +1,6 @@
 #include "platform/screen_device.hpp"
 
+#include <dlfcn.h>
 #include <plplot/plplot.h>
 
 #include <algorithm>
@@ -44,15 +45,14 @@ const ScreenDevice* g_replacement = nullptr;
 
 }  // namespace
 
-ScreenDevice choose_screen_device(const char* plplot_dev, const char* display,
+ScreenDevice choose_screen_device(const char* plplot_dev, bool has_display,
                                   std::span<const std::string> known_devices) {
   if (plplot_dev != nullptr && *plplot_dev != '\0') {
     const std::string_view wanted(plplot_dev);
-    if (knows(known_devices, wanted) && !is_one_of(wanted, kHostedDevices)) {
-      return {std::string(wanted), screen_file_for(wanted)};
-    }
+    const bool usable = !is_one_of(wanted, kHostedDevices) && (has_display || !is_one_of(wanted, kWindowDevices));
+    if (knows(known_devices, wanted) && usable) return {std::string(wanted), screen_file_for(wanted)};
   }
-  if (display != nullptr && *display != '\0') {
+  if (has_display) {
     for (std::string_view window : {std::string_view("xcairo"), std::string_view("xwin")}) {
       if (knows(known_devices, window)) return {std::string(window), {}};
     }
@@ -61,6 +61,27 @@ ScreenDevice choose_screen_device(const char* plplot_dev, const char* display,
   // Colour PostScript is built into every PLplot.
   if (knows(known_devices, "psc")) return {"psc", "screen.ps"};
   return {"null", {}};
+}
+
+bool display_reachable(const char* display) {
+  if (display == nullptr || *display == '\0') return false;
+  // The window devices draw through Xlib; it is loaded only to ask, so the
+  // programs need no X libraries where there is no display.
+  void* xlib = ::dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+  if (xlib == nullptr) return false;
+  using OpenDisplay = void* (*)(const char*);
+  using CloseDisplay = int (*)(void*);
+  const auto open_display = reinterpret_cast<OpenDisplay>(::dlsym(xlib, "XOpenDisplay"));
+  const auto close_display = reinterpret_cast<CloseDisplay>(::dlsym(xlib, "XCloseDisplay"));
+  bool reachable = false;
+  if (open_display != nullptr && close_display != nullptr) {
+    if (void* connection = open_display(display)) {
+      reachable = true;
+      close_display(connection);
+    }
+  }
+  ::dlclose(xlib);
+  return reachable;
 }
 
 std::vector<std::string> plotting_devices() {
@@ -83,7 +104,7 @@ const ScreenDevice& screen_device() {
   if (g_replacement != nullptr) return *g_replacement;
   static const ScreenDevice chosen = [] {
     const std::vector<std::string> devices = plotting_devices();
-    return choose_screen_device(std::getenv("PLPLOT_DEV"), std::getenv("DISPLAY"), devices);
+    return choose_screen_device(std::getenv("PLPLOT_DEV"), display_reachable(std::getenv("DISPLAY")), devices);
   }();
   return chosen;
 }

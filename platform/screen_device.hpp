@@ -13,13 +13,19 @@ struct ScreenDevice {
   bool draws_to_file() const { return !file_name.empty(); }
 };
 
-// Chooses the screen device from the plotting library's own PLPLOT_DEV, the
-// DISPLAY variable and the devices the library knows: PLPLOT_DEV when it names
-// a usable device; else, with a display, a window (xcairo, else xwin); else a
-// PNG file "screen.png" that the user can open. A device name the library
-// does not know is never chosen: the library would ask for one on the console.
-ScreenDevice choose_screen_device(const char* plplot_dev, const char* display,
+// Chooses the screen device from the plotting library's own PLPLOT_DEV,
+// whether a display can be reached and the devices the library knows:
+// PLPLOT_DEV when it names a usable device; else, with a display, a window
+// (xcairo, else xwin); else a PNG file "screen.png" that the user can open.
+// A device name the library does not know is never chosen: the library would
+// ask for one on the console.
+ScreenDevice choose_screen_device(const char* plplot_dev, bool has_display,
                                   std::span<const std::string> known_devices);
+
+// Whether the X display named (DISPLAY) accepts a connection. The library
+// ends the program when a window device cannot open its display, so a stale
+// DISPLAY must not lead to one.
+bool display_reachable(const char* display);
 
 // The device names of the plotting library in this process.
 std::vector<std::string> plotting_devices();

@@ -7,4 +7,8 @@ namespace qb {
 // holds the plotting library's stroke fonts.
 void set_plotting_environment();
 
+// Everything a program does before its banner: the plotting environment and
+// the choice of the screen device.
+void prepare_program_start();
+
 }  // namespace qb

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -171,53 +171,34 @@ TEST(CurveFits, CodesWithoutACurveLeaveItAlone) {
   }
 }
 
-// Ring-width series of a decadal data file (identifier, year, ten values a
-// line, a stop marker after the last value); header lines do not parse as
-// numbers and are passed over. Series with missing values are left out.
+// Ring-width series of a decadal data file (identifier, year and up to ten
+// values a line, a stop marker after the last value); header lines do not
+// read as numbers. Series with missing values are left out.
 std::vector<std::vector<float>> ring_width_series(const std::string& path) {
   std::ifstream in(path);
   std::vector<std::vector<float>> all;
-  std::string line, current;
-  std::vector<float> values;
+  std::string line, id, current;
   bool complete = true;
-  const auto flush = [&] {
-    if (!values.empty() && complete) all.push_back(values);
-    values.clear();
-    complete = true;
-  };
-  const auto integer = [](const std::string& field, long& out) {
-    const std::size_t b = field.find_first_not_of(' ');
-    if (b == std::string::npos) return false;
-    char* end = nullptr;
-    out = std::strtol(field.c_str() + b, &end, 10);
-    return *end == '\0' || *end == ' ';
-  };
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    long year = 0;
-    if (line.size() < 18 || !integer(line.substr(8, 4), year)) continue;
+    std::istringstream fields(line);
+    long year = 0, v = 0;
     std::vector<long> row;
-    bool numeric = true;
-    for (std::size_t pos = 12; pos + 1 < line.size() && row.size() < 10; pos += 6) {
-      long v = 0;
-      const std::string field = line.substr(pos, 6);
-      if (field.find_first_not_of(' ') == std::string::npos) break;
-      if (!integer(field, v)) numeric = false;
-      row.push_back(v);
-    }
-    if (!numeric) continue;
-    const std::string id = line.substr(0, 8);
+    if (!(fields >> id >> year)) continue;
+    while (fields >> v) row.push_back(v);
+    if (row.empty() || !(fields.eof())) continue;
     if (id != current) {
-      flush();
+      if (!complete) all.pop_back();
+      all.emplace_back();
       current = id;
+      complete = true;
     }
-    for (long v : row) {
-      if (v == 999 || v == -9999) break;
-      if (v < 0) complete = false;
-      values.push_back(static_cast<float>(v) * 0.01f);
+    for (long value : row) {
+      if (value == 999 || value == -9999) break;
+      complete = complete && value >= 0;
+      all.back().push_back(static_cast<float>(value) * 0.01f);
     }
   }
-  flush();
+  if (!complete) all.pop_back();
   return all;
 }
 

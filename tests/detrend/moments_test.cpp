@@ -38,26 +38,14 @@ TEST(Moments, SmallSampleFactors) {
 }
 
 TEST(Moments, UndefinedStatistics) {
-  std::vector<float> none;
-  const Moments empty = moment(none);
-  EXPECT_EQ(empty.ave, kUndefinedStatistic);
-  EXPECT_EQ(empty.ar1, kUndefinedStatistic);
-
-  std::vector<float> one{3};
-  const Moments single = moment(one);
-  EXPECT_EQ(single.ave, 3.0f);
-  EXPECT_EQ(single.var, kUndefinedStatistic);
-  EXPECT_EQ(single.msens, kUndefinedStatistic);
-
-  std::vector<float> flat{2, 2, 2};
-  const Moments constant = moment(flat);
-  EXPECT_EQ(constant.var, 0.0f);
-  EXPECT_EQ(constant.adev, 0.0f);
-  EXPECT_EQ(constant.msens, 0.0f);
-  EXPECT_EQ(constant.sdev, kUndefinedStatistic);
-  EXPECT_EQ(constant.skew, kUndefinedStatistic);
-  EXPECT_EQ(constant.curt, kUndefinedStatistic);
-  EXPECT_EQ(constant.ar1, kUndefinedStatistic);
+  constexpr float u = kUndefinedStatistic;
+  const auto all = [](const Moments& m) {
+    return std::vector<float>{m.ave, m.adev, m.sdev, m.var, m.skew, m.curt, m.msens, m.ar1};
+  };
+  std::vector<float> none, one{3}, flat{2, 2, 2};
+  EXPECT_EQ(all(moment(none)), std::vector<float>(8, u));
+  EXPECT_EQ(all(moment(one)), (std::vector<float>{3, u, u, u, u, u, u, u}));
+  EXPECT_EQ(all(moment(flat)), (std::vector<float>{2, 0, u, 0, u, u, 0, u}));
 }
 
 }  // namespace

@@ -11,6 +11,11 @@
 #include "plots/time_series_plot.hpp"
 #include "tests/support/test_support.hpp"
 
+// Font lookup (fontconfig, under the cairo devices) and the library's driver
+// loader (libltdl) keep allocations for the life of the process; the leak
+// checker of sanitizer builds is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libltdl.so\n"; }
+
 namespace qb {
 namespace {
 

@@ -1,0 +1,143 @@
+#include "series/data_set_loader.hpp"
+
+#include <cctype>
+#include <string>
+
+#include "platform/console.hpp"
+#include "series/data_set_builder.hpp"
+#include "series/decadal_format.hpp"
+#include "series/format_help.hpp"
+
+namespace qb {
+namespace {
+
+enum Choice { kHelp = 0, kRingWidths = 1, kChronologies = 2, kSingleColumn = 3, kMultipleColumns = 4 };
+
+void show_menu(FormatMenu menu) {
+  Console& c = console();
+  c.write("(/t19,'__ Input Data Format Menu __')");
+  c.write("(t19,'_____________________________'/)");
+  if (menu == FormatMenu::kListFile) {
+    c.write("(t19,'Raw ring-widths (Decade) <[1]>')");
+  } else {
+    c.write("(t19,'Raw ring-widths (Decade)  [1]')");
+  }
+  c.write("(t19,'Chronologies (Index)      [2]')");
+  c.write("(t19,'Single Column             [3]')");
+  c.write("(t19,'Multiple Columns          [4]')");
+  c.write("(t19,'Enter zer0 for HELP       [0]')");
+  if (menu == FormatMenu::kListFile) {
+    c.write("(t19,'                             ')");
+    c.write("(t19,'<RET> selects Raw ring-widths')");
+  }
+  c.write("(t19,'_____________________________')");
+  c.write("(a)", "");
+}
+
+// The menu's answer; std::nullopt when the interactive menu got no number.
+// The list-file menu takes the first character: blank chooses ring widths,
+// and anything but a digit ends the run.
+std::optional<int> read_choice(FormatMenu menu) {
+  if (menu == FormatMenu::kListFile) {
+    char c = first_char(console().ask("Enter a value [0-4], <RET> for [1], or [Q]uit"));
+    if (c == ' ') c = '1';
+    if (!std::isdigit(static_cast<unsigned char>(c))) console().abnormal_termination();
+    return c - '0';
+  }
+  console().write("(1x,'Enter a value between [0-4] or [Q]uit',t50,'==> ',$)");
+  return console().read_free_integer();
+}
+
+void skip_header_lines(TextInput& input) {
+  console().write("(/1x,'Enter number of file header lines to skip')");
+  console().write("(1x,'before reading data or columns. If none then')");
+  console().write("(1x,'enter a zer[0] for none',t50,'==> ',$)");
+  const auto lines = console().read_free_integer();
+  if (!lines) {
+    console().write("(/1x,'The number of header lines must be a whole number.')");
+    console().abnormal_termination();
+  }
+  for (int i = 0; i < *lines && input.next_record(); ++i) {
+  }
+}
+
+// Title lines the file did not have are marked, so that the files written
+// from this data set still carry three of them.
+void mark_missing_titles(std::array<std::string, 3>& titles) {
+  static constexpr const char* kMissing[] = {"1st itrdb line missing", "2nd itrdb line missing",
+                                             "3rd itrdb line missing"};
+  for (std::size_t l = 0; l < titles.size(); ++l) {
+    std::string& title = titles[l];
+    if (title.compare(0, 6, "      ") != 0) continue;
+    const std::string text = kMissing[l];
+    title.replace(0, text.size(), text);
+    title.replace(58, text.size(), text);
+  }
+}
+
+LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
+  const bool widths = mode == TrrwMode::kReadWidths;
+  DataSetBuilder builder;
+  DecadalReadState state;
+  DecadalReadOptions options;
+  options.store_depths = false;
+  while (true) {
+    DecadalSeries series = trrw(mode, input, state, options);
+    if (widths) mark_missing_titles(state.titles);
+    data.titles = state.titles;
+    if (state.series_counter == kEndOfFile) break;
+    if (widths && series.count < 1) {
+      console().write("(/1x,'WARNING: Fatal error reading data from input file.')");
+      console().write("(1x,'         Suggest checking file format and/or file type')");
+      console().write("(1x,'         Unix/Dos/Mac?')");
+      console().pause(" Hit Return to Continue");
+      builder.fill(data);
+      return LoadStatus::kNotLoaded;
+    }
+    if (series.overflow) {
+      refuse_long_series(series.id);
+      return LoadStatus::kRefused;
+    }
+    if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
+  }
+  builder.fill(data);
+  if (!within_year_bound(data)) return LoadStatus::kRefused;
+  console().write("(/1x,'Input data read successfully')");
+  return LoadStatus::kLoaded;
+}
+
+LoadStatus read_columns(Choice choice, TextInput& input, DataSet& data) {
+  const LoadStatus status = choice == kSingleColumn ? rd1col(input, data) : rdmcol(input, data);
+  if (status == LoadStatus::kLoaded) {
+    console().write("(/1x,'Input data read successfully')");
+  } else if (status == LoadStatus::kNotLoaded) {
+    console().write("(/1x,'Input data not read in successfully')");
+    console().pause("             Hit RETURN to Continue");
+  }
+  return status;
+}
+
+}  // namespace
+
+LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data) {
+  data = DataSet{};
+  while (true) {
+    show_menu(menu);
+    const auto choice = read_choice(menu);
+    if (!choice) return LoadStatus::kNothingLoaded;
+    if (*choice == kSingleColumn || *choice == kMultipleColumns) skip_header_lines(input);
+    switch (*choice) {
+      case kHelp: dathlp(input); break;
+      case kRingWidths: return read_decadal(TrrwMode::kReadWidths, input, data);
+      case kChronologies: return read_decadal(TrrwMode::kReadIndices, input, data);
+      case kSingleColumn:
+      case kMultipleColumns: return read_columns(static_cast<Choice>(*choice), input, data);
+      default:
+        console().write("(/1x,'WARNING: You must enter a value between 0 and 4')");
+        console().pause("             Hit RETURN to Continue");
+        break;
+    }
+  }
+}
+
+}  // namespace qb

@@ -1,0 +1,147 @@
+// The list-file program driven end to end with scripted console input.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/test_support.hpp"
+
+namespace qb {
+namespace {
+
+using testing::read_file;
+using testing::ScratchDirectory;
+using testing::write_file;
+
+class BatchProgram : public ::testing::Test {
+ protected:
+  void copy_data(const std::string& name) {
+    std::filesystem::copy_file(testing::shared_data(name), dir_.file(name));
+  }
+  std::string run(const std::string& answers) {
+    return testing::run_program(testing::program_path("Quellbard_v47b_batch"), answers, dir_.path().string(),
+                                exit_code_);
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(dir_.file(name)); }
+  std::string file(const std::string& name) const { return read_file(dir_.file(name)); }
+
+  ScratchDirectory dir_;
+  int exit_code_ = -1;
+};
+
+// Span and segment-length lines of one data set, as the console shows them.
+std::string span_line(int ns, int ify, int ily, int nyr) {
+  return format_record("(1x,'Total series read in:',t30,4i6)", ns, ify, ily, nyr);
+}
+
+TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
+  for (const char* name : {"ca533.rwl", "cana209.rwl", "co021.rwl", "nm580.rwl"}) copy_data(name);
+  write_file(dir_.file("list.txt"), "ca533.rwl\ncana209.rwl\nco021.rwl\nnm580.rwl\n");
+  const std::string out = run("list.txt\n1\n\n1\n \n\n");
+  EXPECT_EQ(exit_code_, 0);
+
+  // Counts and spans of the data README; fourths computed by hand from the
+  // series lengths (lower/upper fourth at depth (m+1)/2 with m the median depth).
+  EXPECT_NE(out.find(span_line(34, 626, 1983, 1358)), std::string::npos);
+  EXPECT_NE(out.find(span_line(22, 1713, 2001, 289)), std::string::npos);
+  EXPECT_NE(out.find(span_line(35, 1176, 1963, 788)), std::string::npos);
+  EXPECT_NE(out.find(span_line(119, -136, 2004, 2141)), std::string::npos);
+  EXPECT_NE(out.find(" Segment length statistics:     229   504   627   903  1343\n"
+                     " Series .ge. segment length:      1    26    18     9     1\n"),
+            std::string::npos);
+  EXPECT_NE(out.find(" Segment length statistics:      37   111   256   470   738\n"
+                     " Series .ge. segment length:      1    89    60    30     1\n"),
+            std::string::npos);
+  EXPECT_NE(out.find(" Data set number   4 being processed: nm580.rwl"), std::string::npos);
+  EXPECT_NE(out.find(" Normal termination of program Quellbard_Version 47b_batch\n\n Hit RETURN to Quit"),
+            std::string::npos);
+
+  const std::string report = file("cana209_out_v47b_batch.txt");
+  EXPECT_EQ(report.rfind("\n THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE\n", 0), 0u);
+  EXPECT_NE(report.find("\n Data set number   2 being processed: cana209.rwl"), std::string::npos);
+  EXPECT_NE(report.find(" DATA TITLE: EGL    1 Eyeglass Lake"), std::string::npos);
+  EXPECT_NE(report.find(" TOTAL SERIES READ IN:           22  1713  2001   289  SERIES, FIRST YEAR, LAST YEAR, TOTAL YEARS"),
+            std::string::npos);
+  EXPECT_NE(report.find(" SEGMENT LENGTH STATISTICS:      80   142   205   235   267\n"
+                        " SERIES .GE. SEGMENT LENGTH:      1    17    12     6     2\n"),
+            std::string::npos);
+  // A file without title lines gets the missing-line texts.
+  EXPECT_NE(file("ca533_out_v47b_batch.txt").find(" DATA TITLE: 1st itrdb line missing"), std::string::npos);
+  for (const char* name : {"STD_Crns.txt", "SSF_Crns.txt", "STDSTB_Crns.txt", "SSFSTB_Crns.txt"}) {
+    EXPECT_TRUE(exists(name)) << name;
+  }
+}
+
+TEST_F(BatchProgram, MultiColumnFileLoadsTheSameSeriesAsTheDecadalFile) {
+  copy_data("co021.csv");
+  write_file(dir_.file("list.txt"), "co021.csv\n");
+  const std::string out = run("list.txt\n4\n0\n36\nNA\n\n");
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find(span_line(35, 1176, 1963, 788)), std::string::npos);
+  EXPECT_NE(out.find(" Segment length statistics:     194   477   594   706   760\n"), std::string::npos);
+  EXPECT_TRUE(exists("co021_out_v47b_batch.txt"));
+}
+
+TEST_F(BatchProgram, MissingValueEndsTheRunAbnormally) {
+  copy_data("wa082.rwl");
+  copy_data("ca533.rwl");
+  write_file(dir_.file("list.txt"), "wa082.rwl\nca533.rwl\n");
+  const std::string out = run("list.txt\n1\n\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find(" Series 712011   has   1 missing (negative) values\n"
+                     "\n Missing (negative) values encountered:         1\n"
+                     " Run the data set through KELMOR to fill the gaps and save the data.\n"
+                     " Abnormal termination of program Quellbard_Version 47b_batch\n\n Hit RETURN to Quit"),
+            std::string::npos);
+  EXPECT_EQ(out.find("Data set number   2"), std::string::npos);
+  EXPECT_TRUE(exists("wa082_out_v47b_batch.txt"));
+}
+
+TEST_F(BatchProgram, ListFileDialogueAndEmptyList) {
+  write_file(dir_.file("empty.txt"), "");
+  const std::string out = run("nope.txt\nempty.txt\n\n");
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find(" Signal Free list file not found: nope.txt"), std::string::npos);
+  EXPECT_NE(out.find(" Signal Free list file opened: empty.txt"), std::string::npos);
+  EXPECT_NE(out.find("Normal termination"), std::string::npos);
+  EXPECT_TRUE(exists("STD_Crns.txt"));
+  EXPECT_EQ(file("SSFSTB_Crns.txt"), "");
+}
+
+TEST_F(BatchProgram, ReportNamesAndAMissingDataFile) {
+  write_file(dir_.file("list.txt"), "my site\n");
+  const std::string out = run("list.txt\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find(" WTF! Error opening data file: my site"), std::string::npos);
+  EXPECT_TRUE(exists("mysite_out_v47b_batch.txt"));
+
+  write_file(dir_.file("list.txt"), "a.b.rwl\n");
+  run("list.txt\n");
+  EXPECT_TRUE(exists("a_out_v47b_batch.txt"));
+}
+
+TEST_F(BatchProgram, BadAnswersAndEndOfInputEndTheRunAbnormally) {
+  copy_data("ca533.rwl");
+  write_file(dir_.file("list.txt"), "ca533.rwl\n");
+  std::string out = run("list.txt\nQ\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("Abnormal termination of program Quellbard_Version 47b_batch"), std::string::npos);
+  out = run("list.txt\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("Abnormal termination of program Quellbard_Version 47b_batch"), std::string::npos);
+}
+
+TEST_F(BatchProgram, FloatingGroupsOfSeriesAreRefused) {
+  write_file(dir_.file("gap.rwl"),
+             "AAA     1900   100   100   100   100   100   100   100   100   100   100\n"
+             "AAA     1910   999\n"
+             "BBB     1920   100   100   100   100   100   100   100   100   100   100\n"
+             "BBB     1930   999\n");
+  write_file(dir_.file("list.txt"), "gap.rwl\n");
+  const std::string out = run("list.txt\n1\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find(" No series covers the year   1910."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qb

@@ -1,0 +1,66 @@
+#include "batch/data_set_checks.hpp"
+
+#include <gtest/gtest.h>
+
+#include "series/file_names.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace qb {
+namespace {
+
+DataSet data_set_of(const std::vector<SeriesSpan>& spans) {
+  DataSet data;
+  int longest = 0;
+  data.whole = {9999, -9999, 0};
+  for (const auto& s : spans) {
+    longest = std::max(longest, s.count);
+    data.whole.first_year = std::min(data.whole.first_year, s.first_year);
+    data.whole.last_year = std::max(data.whole.last_year, s.last_year);
+  }
+  data.whole.count = data.whole.last_year - data.whole.first_year + 1;
+  data.x = Matrix(longest, static_cast<int>(spans.size()));
+  for (int s = 0; s < static_cast<int>(spans.size()); ++s) {
+    for (int r = 0; r < spans[s].count; ++r) data.x(r, s) = 1.0f;
+    data.ids.push_back("S" + std::to_string(s) + std::string(6, ' '));
+  }
+  data.spans = spans;
+  return data;
+}
+
+TEST(SegmentLengthStatistics, MinAndMaxCountOnlyExactLengths) {
+  const auto data = data_set_of({{1900, 1949, 50}, {1900, 1999, 100}, {1850, 1949, 100}, {1800, 1999, 200}});
+  const auto stats = segment_length_statistics(data);
+  EXPECT_EQ(stats.value[0], 50);
+  EXPECT_EQ(stats.value[2], 100);
+  EXPECT_EQ(stats.value[4], 200);
+  EXPECT_EQ(stats.count[0], 1);
+  EXPECT_EQ(stats.count[2], 3);
+  EXPECT_EQ(stats.count[4], 1);
+}
+
+TEST(MissingValueTest, CountsNegativeValuesInsideSpansOnly) {
+  auto data = data_set_of({{1900, 1909, 10}, {1900, 1904, 5}});
+  data.x(3, 0) = -9.99f;
+  testing::ScriptedConsole script;
+  EXPECT_EQ(missing_value_test(console(), data), 1);  // -999.0 beyond series 2's span is not counted
+  EXPECT_NE(script.output().find(" Series S0       has   1 missing (negative) values\n"), std::string::npos);
+}
+
+TEST(Coverage, FirstYearWithoutSeries) {
+  EXPECT_EQ(first_uncovered_year(data_set_of({{1900, 1909, 10}, {1905, 1920, 16}})), std::nullopt);
+  EXPECT_EQ(first_uncovered_year(data_set_of({{1900, 1909, 10}, {1912, 1920, 9}})), 1910);
+}
+
+TEST(FileNames, BaseAndReportNames) {
+  EXPECT_EQ(dataset_base_name("site.rwl"), "site");
+  EXPECT_EQ(dataset_base_name("a.b.rwl   "), "a");
+  EXPECT_EQ(dataset_base_name("my site   "), "my site");
+  EXPECT_EQ(dataset_base_name("     "), " ");
+  EXPECT_EQ(report_file_name("site.rwl", "47b_batch"), "site_out_v47b_batch.txt");
+  EXPECT_EQ(report_file_name("my site", "47b_batch"), "mysite_out_v47b_batch.txt");
+  EXPECT_EQ(report_file_name("", "47b_batch"), "_out_v47b_batch.txt");
+  EXPECT_EQ(report_file_name("site.rwl", "45_v2e "), "site_out_v45_v2e.txt");
+}
+
+}  // namespace
+}  // namespace qb

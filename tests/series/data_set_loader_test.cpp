@@ -1,0 +1,366 @@
+#include "series/data_set_loader.hpp"
+
+#include <gtest/gtest.h>
+
+#include "series/decadal_format.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace qb {
+namespace {
+
+using testing::lines_of;
+using testing::ScratchDirectory;
+using testing::ScriptedConsole;
+using testing::shared_data;
+
+struct Loaded {
+  LoadStatus status = LoadStatus::kNothingLoaded;
+  DataSet data;
+  std::string output;
+};
+
+Loaded load(TextInput input, const std::string& answers, FormatMenu menu = FormatMenu::kListFile) {
+  ScriptedConsole console(answers);
+  Loaded result;
+  result.status = loaddat(menu, input, result.data);
+  result.output = console.output();
+  return result;
+}
+
+Loaded load_file(const std::string& name, const std::string& answers, FormatMenu menu = FormatMenu::kListFile) {
+  auto input = TextInput::open(shared_data(name));
+  EXPECT_TRUE(input) << name;
+  return load(std::move(*input), answers, menu);
+}
+
+Loaded load_text(const std::string& text, const std::string& answers, FormatMenu menu = FormatMenu::kListFile) {
+  return load(TextInput::from_text(text), answers, menu);
+}
+
+void expect_whole(const DataSet& data, int first, int last) {
+  EXPECT_EQ(data.whole.first_year, first);
+  EXPECT_EQ(data.whole.last_year, last);
+  EXPECT_EQ(data.whole.count, last - first + 1);
+}
+
+const std::string kListFileMenu =
+    "\n"
+    "                  __ Input Data Format Menu __\n"
+    "                  _____________________________\n"
+    "\n"
+    "                  Raw ring-widths (Decade) <[1]>\n"
+    "                  Chronologies (Index)      [2]\n"
+    "                  Single Column             [3]\n"
+    "                  Multiple Columns          [4]\n"
+    "                  Enter zer0 for HELP       [0]\n" +
+    std::string(47, ' ') +
+    "\n"
+    "                  <RET> selects Raw ring-widths\n"
+    "                  _____________________________\n"
+    "\n"
+    " Enter a value [0-4], <RET> for [1], or [Q]uit   ==> ";
+
+// ---------------------------------------------------------------------------
+// The menu
+
+TEST(LoaderMenu, ListFileMenuAndABlankAnswerLoadRingWidths) {
+  for (const char* answer : {"\n", " 4\n", "1\n"}) {
+    const auto r = load_file("ca533.rwl", answer);
+    EXPECT_EQ(r.status, LoadStatus::kLoaded);
+    EXPECT_EQ(r.output, kListFileMenu + "\n Input data read successfully\n") << answer;
+    EXPECT_EQ(r.data.ns(), 34);
+  }
+}
+
+TEST(LoaderMenu, WrongDigitsWarnAndHelpReturnsToTheMenu) {
+  const auto r = load_file("ca533.rwl", "7\n\n0\n0\n\n");
+  EXPECT_EQ(r.status, LoadStatus::kLoaded);
+  const std::string warning =
+      "\n WARNING: You must enter a value between 0 and 4\n             Hit RETURN to Continue";
+  EXPECT_EQ(r.output.substr(0, kListFileMenu.size() + warning.size()), kListFileMenu + warning);
+  EXPECT_NE(r.output.find("Input Format Help Menu"), std::string::npos);
+  EXPECT_EQ(r.data.ns(), 34);
+}
+
+TEST(LoaderMenu, ANonDigitEndsTheListFileProgramAbnormally) {
+  ScriptedConsole console("Q\n\n");
+  console.console().set_end_of_input_text([](Console& c) { c.write("(1x,'Abnormal end')"); });
+  TextInput input = TextInput::from_text("");
+  DataSet data;
+  try {
+    loaddat(FormatMenu::kListFile, input, data);
+    FAIL() << "the program went on";
+  } catch (const ProgramStop& stop) {
+    EXPECT_EQ(stop.exit_code, kExitAbnormal);
+  }
+  EXPECT_EQ(console.output(), kListFileMenu + " Abnormal end\n");
+}
+
+TEST(LoaderMenu, InteractiveMenuWaitsForANumber) {
+  const auto r = load_file("ca533.rwl", "\n1\n", FormatMenu::kInteractive);
+  EXPECT_EQ(r.status, LoadStatus::kLoaded);
+  const auto shown = lines_of(r.output);
+  EXPECT_EQ(shown[4], "                  Raw ring-widths (Decade)  [1]");
+  EXPECT_EQ(shown[9], "                  _____________________________");
+  EXPECT_EQ(shown[11].substr(0, 53), " Enter a value between [0-4] or [Q]uit           ==> ");
+  const auto q = load_file("ca533.rwl", "Q\n", FormatMenu::kInteractive);
+  EXPECT_EQ(q.status, LoadStatus::kNothingLoaded);
+  EXPECT_EQ(q.data.ns(), 0);
+  const auto wrong = load_file("tucson1.crn", "9\n\n2\n", FormatMenu::kInteractive);
+  EXPECT_NE(wrong.output.find("WARNING: You must enter a value between 0 and 4"), std::string::npos);
+  EXPECT_EQ(wrong.status, LoadStatus::kLoaded);
+}
+
+// ---------------------------------------------------------------------------
+// Decadal layouts
+
+TEST(LoaderDecadal, RingWidthsFillTheDataSet) {
+  const auto r = load_file("nm580.rwl", "1\n");
+  ASSERT_EQ(r.status, LoadStatus::kLoaded);
+  const DataSet& d = r.data;
+  EXPECT_EQ(d.ns(), 119);
+  expect_whole(d, -136, 2004);
+  EXPECT_EQ(d.x.cols(), 119);
+  int longest = 0;
+  for (const auto& s : d.spans) longest = std::max(longest, s.count);
+  EXPECT_EQ(d.x.rows(), longest);
+  EXPECT_EQ(d.ids[0], "BCS05B  ");
+  EXPECT_EQ(d.spans[0].first_year, 1370);
+  EXPECT_EQ(d.spans[0].last_year, 1370 + d.spans[0].count - 1);
+  EXPECT_EQ(d.x(0, 0), (1373 * 0.01f) * 0.1f);
+  // Below a series' end the column holds no value.
+  for (int col = 0; col < d.ns(); ++col) {
+    const int count = d.spans[static_cast<std::size_t>(col)].count;
+    if (count < d.x.rows()) {
+      EXPECT_TRUE(is_missing(d.x(count, col)));
+    }
+  }
+  EXPECT_EQ(d.titles[0].substr(0, 26), "TUB    1 El Malpais update");
+  // The file's title lines read as they are; a file without them gets marks.
+  const auto ca = load_file("ca533.rwl", "1\n");
+  EXPECT_EQ(ca.data.titles[1], "2nd itrdb line missing" + std::string(36, ' ') + "2nd itrdb line missing" +
+                                   std::string(20, ' '));
+}
+
+TEST(LoaderDecadal, TitlesBeginningWithSixBlanksAreMarkedAsMissing) {
+  const auto r = load_text(
+      "SITE   1 a title\n"
+      "         column ten onwards stays\n"
+      "AA01    1950   104 -9999\n",
+      "\n");
+  ASSERT_EQ(r.status, LoadStatus::kLoaded);
+  EXPECT_EQ(trim_right(r.data.titles[0]), "SITE   1 a title");
+  EXPECT_EQ(r.data.titles[1].substr(0, 34), "2nd itrdb line missingwards stays ");
+  EXPECT_EQ(r.data.titles[1].substr(58, 22), "2nd itrdb line missing");
+  EXPECT_EQ(r.data.titles[2].substr(0, 22), "3rd itrdb line missing");
+}
+
+TEST(LoaderDecadal, ChronologiesAndEmptyFiles) {
+  const auto crn = load_file("tucson1.crn", "2\n");
+  ASSERT_EQ(crn.status, LoadStatus::kLoaded);
+  EXPECT_EQ(crn.data.ns(), 1);
+  expect_whole(crn.data, 1370, 1988);
+  EXPECT_EQ(crn.data.titles[0].substr(0, 15), "107089 1 Antaly");
+
+  const auto empty = load_text("", "\n");
+  EXPECT_EQ(empty.status, LoadStatus::kLoaded);
+  EXPECT_EQ(empty.data.ns(), 0);
+  EXPECT_EQ(empty.data.whole.first_year, 9999);
+  EXPECT_EQ(empty.data.whole.last_year, -9999);
+  EXPECT_EQ(empty.data.whole.count, -19997);
+  EXPECT_NE(empty.output.find("Input data read successfully"), std::string::npos);
+}
+
+TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
+  const auto r = load_file("co021.csv", "1\n\n");
+  EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
+  EXPECT_NE(r.output.find("\n WARNING: Fatal error reading data from input file.\n"
+                          "          Suggest checking file format and/or file type\n"
+                          "          Unix/Dos/Mac?\n"
+                          " Hit Return to Continue"),
+            std::string::npos);
+  EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Bounds of the system
+
+struct SeriesShape {
+  std::string id;
+  int first_year;
+  int count;
+};
+
+std::string decadal_file(const std::vector<SeriesShape>& series) {
+  ScratchDirectory dir;
+  auto out = TextOutput::create(dir.file("s.rwl"));
+  for (const auto& s : series) {
+    const std::vector<float> values(static_cast<std::size_t>(s.count), 1.0f);
+    trrw(TrrwMode::kWriteWidths, *out, {s.id, s.first_year, values, {}, "t"});
+  }
+  out->close();
+  return testing::read_file(dir.file("s.rwl"));
+}
+
+TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
+  std::vector<SeriesShape> shapes;
+  for (int i = 0; i < kMaxSeriesInSet; ++i) shapes.push_back({"S" + std::to_string(i), 1950, 1});
+  const auto fits = load_text(decadal_file(shapes), "\n");
+  EXPECT_EQ(fits.status, LoadStatus::kLoaded);
+  EXPECT_EQ(fits.data.ns(), kMaxSeriesInSet);
+  shapes.push_back({"LAST", 1950, 1});
+  const auto too_many = load_text(decadal_file(shapes), "\n");
+  EXPECT_EQ(too_many.status, LoadStatus::kRefused);
+  EXPECT_NE(too_many.output.find("more than 2999 series"), std::string::npos);
+
+  const auto longest = load_text(decadal_file({{"LONG", 1, kMaxYears}}), "\n");
+  EXPECT_EQ(longest.status, LoadStatus::kLoaded);
+  EXPECT_EQ(longest.data.x.rows(), kMaxYears);
+  const auto too_long = load_text(decadal_file({{"LONG", 1, kMaxYears + 1}}), "\n");
+  EXPECT_EQ(too_long.status, LoadStatus::kRefused);
+  EXPECT_NE(too_long.output.find("series LONG holds more than 9000 values"), std::string::npos);
+
+  const auto wide = load_text(decadal_file({{"OLD", -5000, 10}, {"NEW", 4000, 10}}), "\n");
+  EXPECT_EQ(wide.status, LoadStatus::kRefused);
+  EXPECT_NE(wide.output.find("span 9010 years, from -5000 to 4009"), std::string::npos);
+  EXPECT_NE(wide.output.find("at most 9000 years"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Single column
+
+TEST(LoaderSingleColumn, BlocksOfIdentifierYearAndValues) {
+  const auto r = load_text(
+      "header line to skip\n"
+      "abscdefghij\n"
+      "1771\n"
+      "0.1\n"
+      "\n"
+      "0.2 9.9\n"
+      "0.3\n"
+      "bbscdef, more words\n"
+      "  1772\n"
+      "-0.5\n"
+      "dangling\n",
+      "3\n1\n");
+  ASSERT_EQ(r.status, LoadStatus::kLoaded);
+  ASSERT_EQ(r.data.ns(), 2);
+  EXPECT_EQ(r.data.ids[0], "abscdefg");
+  EXPECT_EQ(r.data.spans[0].first_year, 1771);
+  EXPECT_EQ(r.data.spans[0].count, 3);
+  EXPECT_EQ(r.data.spans[0].last_year, 1773);
+  EXPECT_EQ(r.data.x(1, 0), 0.2f);  // the blank line is passed over
+  EXPECT_EQ(r.data.ids[1], "bbscdef ");
+  EXPECT_EQ(r.data.x(0, 1), -0.5f);  // values as they stand
+  expect_whole(r.data, 1771, 1773);
+  EXPECT_NE(r.output.find("\n Input data read successfully\n"), std::string::npos);
+}
+
+TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
+  const auto r = load_text("first\n1771\n0.1\nsecond\nyear\n0.2\n", "3\n0\n\n\n");
+  EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
+  EXPECT_NE(r.output.find(" Rd1col: Error reading series IYR value\n"
+                          "        Series: second   Number:     2\n"
+                          " Hit return to continue \n"
+                          " Input data not read in successfully\n"
+                          "             Hit RETURN to Continue"),
+            std::string::npos);
+  EXPECT_EQ(r.data.ns(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Multiple columns
+
+TEST(LoaderMultipleColumns, TheTableHoldsTheSameSeriesAsTheDecadalFile) {
+  const auto csv = load_file("co021.csv", "4\n0\n36\nNA\n");
+  const auto rwl = load_file("co021.rwl", "1\n");
+  ASSERT_EQ(csv.status, LoadStatus::kLoaded);
+  ASSERT_EQ(csv.data.ns(), 35);
+  ASSERT_EQ(rwl.data.ns(), 35);
+  EXPECT_EQ(csv.data.ids[0], "X641114 ");
+  for (int s = 0; s < 35; ++s) {
+    const auto i = static_cast<std::size_t>(s);
+    EXPECT_EQ(csv.data.ids[i].substr(1), rwl.data.ids[i].substr(0, 7));
+    EXPECT_EQ(csv.data.spans[i].first_year, rwl.data.spans[i].first_year);
+    EXPECT_EQ(csv.data.spans[i].count, rwl.data.spans[i].count);
+    for (int row = 0; row < csv.data.spans[i].count; ++row) {
+      ASSERT_FLOAT_EQ(csv.data.x(row, s), rwl.data.x(row, s)) << s << " " << row;
+    }
+  }
+  expect_whole(csv.data, 1176, 1963);
+  const auto shown = lines_of(csv.output);
+  EXPECT_NE(csv.output.find("\n Enter the total number of columns in your file\n"
+                            " [Program assumes Col_1 contains the X values] : \n"
+                            " Enter the sentinal value or character used to \n"
+                            " pad the records [can not be spaces, if ******* enter *] : \n"
+                            " Input data read successfully\n"),
+            std::string::npos);
+}
+
+TEST(LoaderMultipleColumns, SentinelsAsterisksAndRecordsOverSeveralLines) {
+  const auto r = load_text(
+      "a header line\n"
+      "YEAR A1 A2\n"
+      "A3\n"
+      "1900 **** -9.9 -9.9 ignored words\n"
+      "1901 ** -9.9\n"
+      "-9.9\n"
+      "1902 0.5 -9.9 1.5\n"
+      "1903 0.7 -9.9 -9.9\n"
+      "1904 0.9 -9.9 2.5\n"
+      "1905 1.1 -9.9\n",  // cut short by the end of the file
+      "4\n1\n4\n*\n");
+  // With "*" as the sentinel, -9.9 is a value.
+  ASSERT_EQ(r.status, LoadStatus::kLoaded);
+  ASSERT_EQ(r.data.ns(), 3);
+  EXPECT_EQ(r.data.spans[0].first_year, 1902);  // asterisks match "*"
+  EXPECT_EQ(r.data.spans[0].count, 3);
+  EXPECT_EQ(r.data.spans[1].count, 5);
+
+  const auto s = load_text(
+      "YEAR A1 A2 A3\n"
+      "1900 -9.9 -9.9 1.0\n"
+      "1901 0.5 -9.9 -9.9\n"
+      "1902 0.6 -9.9 1.2\n",
+      "4\n0\n4\n-9.9\n");
+  ASSERT_EQ(s.status, LoadStatus::kLoaded);
+  // A column of sentinels is no series; inner sentinels close up.
+  ASSERT_EQ(s.data.ns(), 2);
+  EXPECT_EQ(s.data.ids[1], "A3      ");
+  EXPECT_EQ(s.data.spans[1].first_year, 1900);
+  EXPECT_EQ(s.data.spans[1].count, 2);
+  EXPECT_EQ(s.data.x(1, 1), 1.2f);
+  expect_whole(s.data, 1900, 1902);
+
+  // More header lines than the file holds: nothing to read, no series.
+  const auto none = load_text("YEAR A1\n", "4\n5\n2\nNA\n");
+  EXPECT_EQ(none.status, LoadStatus::kLoaded);
+  EXPECT_EQ(none.data.ns(), 0);
+  EXPECT_EQ(none.data.whole.count, -19997);
+}
+
+TEST(LoaderMultipleColumns, CellsThatDoNotConvert) {
+  const auto values = load_text("Y A B\n1900 1.0 NA\n1901 1.0 x\n", "4\n0\n3\nNA\n\n");
+  EXPECT_EQ(values.status, LoadStatus::kNotLoaded);
+  EXPECT_NE(values.output.find("\n Error reading y values check sentinel if ******* enter *\n"
+                               "\n Input data not read in successfully\n"),
+            std::string::npos);
+  EXPECT_EQ(values.data.ns(), 1);  // the columns before the faulty one
+  const auto years = load_text("Y A B\n1900 1.0 NA\nyear 1.0 2.0\n", "4\n0\n3\nNA\n\n");
+  EXPECT_EQ(years.status, LoadStatus::kNotLoaded);
+  EXPECT_NE(years.output.find("\n Error reading time steps\n"), std::string::npos);
+  // A longer cell converts whole; the sentinel test looks at eight characters.
+  const auto wide = load_text("Y A\n1900 0.12345678\n", "4\n0\n2\nNA\n");
+  EXPECT_EQ(wide.data.x(0, 0), 0.12345678f);
+}
+
+TEST(LoaderMultipleColumns, ACountThatIsNotANumberEndsTheRun) {
+  ScriptedConsole console("4\n0\nmany\n\n");
+  TextInput input = TextInput::from_text("Y A\n");
+  DataSet data;
+  EXPECT_THROW(loaddat(FormatMenu::kListFile, input, data), ProgramStop);
+  EXPECT_NE(console.output().find("The number of columns must be a whole number"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qb
