@@ -8,38 +8,20 @@
 #include "platform/report_file.hpp"
 #include "platform/text_file.hpp"
 #include "series/data_set.hpp"
+#include "series/data_set_loader.hpp"
 #include "series/decadal_format.hpp"
+#include "tests/support/test_support.hpp"
 
 namespace qb::testing {
 
-// Every series of a decadal ring-width file, measurements in series-relative
-// rows of a years-by-series matrix.
+// A decadal ring-width file as the list-file program loads it (the format
+// menu answered with its default).
 inline DataSet read_ring_widths(const std::string& path) {
-  auto input = TextInput::open(path);
   DataSet data;
+  auto input = TextInput::open(path);
   if (!input) return data;
-  DecadalReadState state;
-  std::vector<DecadalSeries> all;
-  while (true) {
-    DecadalSeries series = trrw(TrrwMode::kReadWidths, *input, state);
-    if (series.count == kEndOfFile) break;
-    if (series.count > 0) all.push_back(std::move(series));
-  }
-  int first = all.empty() ? 0 : all.front().first_year;
-  int last = first;
-  for (const auto& s : all) {
-    first = std::min(first, s.first_year);
-    last = std::max(last, s.first_year + s.count - 1);
-  }
-  data.whole = {first, last, last - first + 1};
-  data.x = Matrix(last - first + 1, static_cast<int>(all.size()));
-  for (std::size_t j = 0; j < all.size(); ++j) {
-    const auto& s = all[j];
-    data.spans.push_back({s.first_year, s.first_year + s.count - 1, s.count});
-    data.ids.push_back(fixed_width(s.id, kIdLength));
-    for (int i = 0; i < s.count; ++i) data.x(i, static_cast<int>(j)) = s.values[i];
-  }
-  for (int k = 0; k < 3; ++k) data.titles[k] = fixed_width(state.titles[k], kTitleLength);
+  ScriptedConsole answers("\n");
+  if (loaddat(FormatMenu::kListFile, *input, data) != LoadStatus::kLoaded) data = DataSet{};
   return data;
 }
 
