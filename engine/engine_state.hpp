@@ -101,6 +101,8 @@ struct EngineState {
   std::vector<int> series_lengths;
   std::vector<float> series_means;
   int marked_series = -1;
+  // The curve option each series was fitted with, and the series' number
+  // (1-based) where its curve's first value was raised to the floor, else 0.
   SeriesRecord curve_options;
   SeriesRecord floors;
 
