@@ -26,11 +26,11 @@ inline DataSet read_ring_widths(const std::string& path) {
 }
 
 // A data set from columns given by first year and values.
-struct SeriesSpec {
+struct MadeUpSeries {
   int first_year = 0;
   std::vector<float> values;
 };
-inline DataSet make_data_set(const std::vector<SeriesSpec>& series) {
+inline DataSet make_data_set(const std::vector<MadeUpSeries>& series) {
   DataSet data;
   int first = series.front().first_year;
   int last = first;

@@ -143,7 +143,7 @@ TEST(SigfreeRuns, RawAverageRunsTheIterationWithTheMeanLine) {
 
 TEST(SigfreeRuns, TheLowDepthLeadInKeepsItsFirstIterationValues) {
   ScratchDirectory dir;
-  std::vector<SeriesSpec> series{{1700, rings(200, 0.0f)}};
+  std::vector<MadeUpSeries> series{{1700, rings(200, 0.0f)}};
   for (int k = 1; k < 8; ++k) series.push_back({1700 + 3 * k, rings(200 - 3 * k, 0.8f * k)});
   DataSet data = make_data_set(series);
   EngineState state;
