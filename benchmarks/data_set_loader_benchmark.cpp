@@ -16,8 +16,19 @@ namespace {
 constexpr int kSeries = 1000;
 constexpr int kYears = 7000;
 
+// The generated files are large, so they are removed when the program ends.
+struct ScratchFiles {
+  std::vector<std::string> paths;
+  ~ScratchFiles() {
+    std::error_code ec;
+    for (const auto& path : paths) std::filesystem::remove(path, ec);
+  }
+};
+
 std::string scratch_file(const char* name) {
-  return (std::filesystem::temp_directory_path() / name).string();
+  static ScratchFiles files;
+  files.paths.push_back((std::filesystem::temp_directory_path() / name).string());
+  return files.paths.back();
 }
 
 // A ring-width file in 0.001 mm with every value distinct enough to be read.
