@@ -240,9 +240,14 @@ class Parser {
 };
 
 // Formats come from a small set of literals, so each is parsed once.
+struct FormatHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 const ParsedFormat& parsed(std::string_view format) {
-  thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>> cache;
-  auto it = cache.find(std::string(format));
+  thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>, FormatHash, std::equal_to<>> cache;
+  auto it = cache.find(format);
   if (it != cache.end()) return *it->second;
   auto result = std::make_unique<ParsedFormat>(Parser(format).parse());
   if (cache.size() > 4096) cache.clear();  // formats typed by users stay few
