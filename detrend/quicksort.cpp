@@ -19,7 +19,9 @@ void qcksrt(std::span<float> arr) {
   int top = 0;
   std::ptrdiff_t l = 0;
   std::ptrdiff_t ir = n - 1;
-  float fx = 0.0f;
+  // The generator's state stays below 7875 * 211 + 1663 < 2^24, so integer
+  // arithmetic gives exactly the single-precision sequence, without fmod.
+  long fx = 0;
   while (true) {
     if (ir - l < kInsertionLimit) {
       for (std::ptrdiff_t j = l + 1; j <= ir; ++j) {
@@ -36,12 +38,13 @@ void qcksrt(std::span<float> arr) {
       l = stack[--top];
       continue;
     }
-    fx = std::fmod(fx * 211.0f + 1663.0f, 7875.0f);
+    fx = (fx * 211 + 1663) % 7875;
     // The pivot position is drawn on 1-based positions so that the sequence
     // of pivots does not depend on the indexing of the language.
     const float first = static_cast<float>(l + 1);
     const float length = static_cast<float>(ir - l + 1);
-    const std::ptrdiff_t iq = static_cast<std::ptrdiff_t>(fx * 0.00012698413f * length + first) - 1;
+    const std::ptrdiff_t iq =
+        static_cast<std::ptrdiff_t>(static_cast<float>(fx) * 0.00012698413f * length + first) - 1;
     const float a = arr[iq];
     arr[iq] = arr[l];
     std::ptrdiff_t i = l;

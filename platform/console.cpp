@@ -77,9 +77,7 @@ void Console::end_of_input() {
 
 void Console::abnormal_termination() {
   if (end_of_input_) end_of_input_(*this);
-  out_.flush();
-  std::string line;
-  std::getline(in_, line);  // the end of input ends the wait as well
+  wait_before_exit();
   throw ProgramStop{kExitAbnormal};
 }
 

@@ -30,7 +30,9 @@ std::vector<std::string> split_free_form(std::string_view record) {
         value.push_back(record[i++]);
       }
     } else {
-      while (i < record.size() && !separator(record[i])) value.push_back(record[i++]);
+      const std::size_t start = i;
+      while (i < record.size() && !separator(record[i])) ++i;
+      value.assign(record.substr(start, i - start));
     }
     values.push_back(std::move(value));
   }
@@ -79,6 +81,16 @@ bool parse_real(std::string_view value, Real& out) {
     else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E') return false;
   }
   if (!digit) return false;
+  // from_chars rounds as strtod does and is much faster; it takes no leading
+  // "+" and leaves ranges beyond the type to strtod.
+  if (text.front() != '+') {
+    Real parsed;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec == std::errc() && ptr == text.data() + text.size()) {
+      out = parsed;
+      return true;
+    }
+  }
   char* end = nullptr;
   Real parsed;
   if constexpr (std::is_same_v<Real, float>) {

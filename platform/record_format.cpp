@@ -28,7 +28,7 @@ enum class Kind {
 struct Descriptor {
   Kind kind = Kind::kText;
   int width = 0;     // field width, move count or column; -1 for a bare A
-  int decimals = 0;  // F decimals
+  int decimals = 0;  // F decimals, I minimum digits
   std::string text;  // quoted text
 };
 
@@ -180,7 +180,8 @@ class Parser {
       case 'i':
         d.kind = Kind::kInt;
         d.width = required_number("I width");
-        if (take('.')) required_number("I minimum digits");
+        d.decimals = 1;
+        if (take('.')) d.decimals = required_number("I minimum digits");
         break;
       case 'f':
       case 'e':
@@ -239,9 +240,14 @@ class Parser {
 };
 
 // Formats come from a small set of literals, so each is parsed once.
+struct FormatHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 const ParsedFormat& parsed(std::string_view format) {
-  thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>> cache;
-  auto it = cache.find(std::string(format));
+  thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>, FormatHash, std::equal_to<>> cache;
+  auto it = cache.find(format);
   if (it != cache.end()) return *it->second;
   auto result = std::make_unique<ParsedFormat>(Parser(format).parse());
   if (cache.size() > 4096) cache.clear();  // formats typed by users stay few
@@ -287,8 +293,12 @@ std::string right_aligned(const std::string& text, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
-std::string format_integer(long long value, int width) {
-  return right_aligned(std::to_string(value), width);
+// Iw.m: at least m digits, with leading zeros (Iw.0 writes a zero as blanks).
+std::string format_integer(long long value, int width, int min_digits = 1) {
+  std::string digits = value == 0 && min_digits == 0 ? std::string() : std::to_string(value < 0 ? -value : value);
+  if (static_cast<int>(digits.size()) < min_digits) digits.insert(0, static_cast<std::size_t>(min_digits) - digits.size(), '0');
+  if (value < 0) digits.insert(digits.begin(), '-');
+  return right_aligned(digits, width);
 }
 
 // Fixed-point text of |value| rounded to `decimals`, halves away from zero.
@@ -350,9 +360,9 @@ std::string format_chars(std::string_view text, int width) {
 std::string render_value(std::string_view format, const Descriptor& d, const FieldValue& value) {
   switch (d.kind) {
     case Kind::kInt:
-      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width);
+      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width, d.decimals);
       if (const auto* r = std::get_if<double>(&value)) {
-        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width);
+        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width, d.decimals);
         return stars(d.width);
       }
       mismatch(format, "text for an I descriptor");
@@ -380,8 +390,27 @@ std::string without_blanks(std::string_view field) {
   return out;
 }
 
+// The field without its blanks: a view of the field when blanks only lead
+// or trail it (the usual case), else a copy kept in `storage`.
+std::string_view compact(std::string_view field, std::string& storage) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t first = 0;
+  std::size_t end = field.size();
+  while (first < end && blank(field[first])) ++first;
+  while (end > first && blank(field[end - 1])) --end;
+  const std::string_view inner = field.substr(first, end - first);
+  for (char c : inner) {
+    if (blank(c)) {
+      storage = without_blanks(inner);
+      return storage;
+    }
+  }
+  return inner;
+}
+
 bool parse_integer_field(std::string_view field, long long& value) {
-  const std::string s = without_blanks(field);
+  std::string storage;
+  const std::string_view s = compact(field, storage);
   if (s.empty() || s == "+" || s == "-") {
     value = 0;
     return true;
@@ -454,18 +483,31 @@ bool canonical_real(std::string_view field, int decimals, std::string& canonical
   return true;
 }
 
+// The record being read: a view of text that outlives the read.
 class InputRecord {
  public:
-  explicit InputRecord(std::string text) : text_(std::move(text)) {}
+  explicit InputRecord(std::string_view text) : text_(text) {}
+  void reset(std::string_view text) {
+    text_ = text;
+    pos_ = 0;
+  }
+  // The columns of a numeric field that the record holds; columns beyond its
+  // end read as blanks, which numeric fields ignore.
+  std::string_view numeric_field(std::size_t width) {
+    std::string_view field;
+    if (pos_ < text_.size()) field = text_.substr(pos_, width);
+    pos_ += width;
+    return field;
+  }
   std::string take(std::size_t width) {
     std::string field;
-    if (pos_ < text_.size()) field = text_.substr(pos_, width);
+    if (pos_ < text_.size()) field = std::string(text_.substr(pos_, width));
     if (field.size() < width) field.resize(width, ' ');
     pos_ += width;
     return field;
   }
   std::string rest() {
-    std::string field = pos_ < text_.size() ? text_.substr(pos_) : std::string();
+    std::string field = pos_ < text_.size() ? std::string(text_.substr(pos_)) : std::string();
     pos_ = std::max(pos_, text_.size());
     return field;
   }
@@ -476,7 +518,7 @@ class InputRecord {
   }
 
  private:
-  std::string text_;
+  std::string_view text_;
   std::size_t pos_ = 0;
 };
 
@@ -579,32 +621,42 @@ std::string render_record(std::string_view format, std::span<const FieldValue> v
   return out;
 }
 
-ReadStatus read_record(std::string_view format, const RecordSupplier& next_record,
-                       std::span<const FieldTarget> targets) {
-  const ParsedFormat* f = nullptr;
+namespace {
+
+// The parsed format of a read; nullptr when it does not parse or has no value
+// descriptor for the targets.
+const ParsedFormat* format_for_reading(std::string_view format, std::span<const FieldTarget> targets) {
   try {
-    f = &parsed(format);
+    const ParsedFormat& f = parsed(format);
+    if (!targets.empty() && !f.has_values) return nullptr;
+    return &f;
   } catch (const FormatError&) {
-    return ReadStatus::kConversionError;
+    return nullptr;
   }
-  if (!targets.empty() && !f->has_values) return ReadStatus::kConversionError;
-  auto first = next_record();
-  if (!first) return ReadStatus::kEndOfFile;
-  InputRecord record(std::move(*first));
+}
+
+// Reads the targets from `first` and, when the list outlasts it, from the
+// records `next_record` supplies.
+template <class NextRecord>
+ReadStatus read_from(const ParsedFormat& f, std::string_view first, NextRecord&& next_record,
+                     std::span<const FieldTarget> targets) {
+  InputRecord record(first);
+  std::string storage;  // later records of the read
   std::size_t next_target = 0;
   std::size_t i = 0;
   while (true) {
-    if (i == f->items.size()) {
+    if (i == f.items.size()) {
       if (next_target < targets.size()) {
         auto more = next_record();
         if (!more) return ReadStatus::kEndOfFile;
-        record = InputRecord(std::move(*more));
-        i = f->reversion;
+        storage = std::move(*more);
+        record.reset(storage);
+        i = f.reversion;
         continue;
       }
       break;
     }
-    const Descriptor& d = f->items[i++];
+    const Descriptor& d = f.items[i++];
     if (is_value_kind(d.kind)) {
       if (next_target >= targets.size()) break;
       const FieldTarget& target = targets[next_target++];
@@ -614,7 +666,7 @@ ReadStatus read_record(std::string_view format, const RecordSupplier& next_recor
         continue;
       }
       if (std::holds_alternative<std::string*>(target)) return ReadStatus::kConversionError;
-      const std::string field = record.take(static_cast<std::size_t>(d.width));
+      const std::string_view field = record.numeric_field(static_cast<std::size_t>(d.width));
       if (d.kind == Kind::kInt) {
         long long value = 0;
         if (!parse_integer_field(field, value) || !store_integer(target, value)) return ReadStatus::kConversionError;
@@ -634,7 +686,8 @@ ReadStatus read_record(std::string_view format, const RecordSupplier& next_recor
         if (next_target >= targets.size()) return ReadStatus::kOk;
         auto more = next_record();
         if (!more) return ReadStatus::kEndOfFile;
-        record = InputRecord(std::move(*more));
+        storage = std::move(*more);
+        record.reset(storage);
         break;
       }
       case Kind::kColon:
@@ -646,14 +699,21 @@ ReadStatus read_record(std::string_view format, const RecordSupplier& next_recor
   return ReadStatus::kOk;
 }
 
+}  // namespace
+
+ReadStatus read_record(std::string_view format, const RecordSupplier& next_record,
+                       std::span<const FieldTarget> targets) {
+  const ParsedFormat* f = format_for_reading(format, targets);
+  if (!f) return ReadStatus::kConversionError;
+  const auto first = next_record();
+  if (!first) return ReadStatus::kEndOfFile;
+  return read_from(*f, *first, next_record, targets);
+}
+
 ReadStatus read_record(std::string_view format, std::string_view record, std::span<const FieldTarget> targets) {
-  bool given = false;
-  RecordSupplier one = [&]() -> std::optional<std::string> {
-    if (given) return std::nullopt;
-    given = true;
-    return std::string(record);
-  };
-  return read_record(format, one, targets);
+  const ParsedFormat* f = format_for_reading(format, targets);
+  if (!f) return ReadStatus::kConversionError;
+  return read_from(*f, record, [] { return std::optional<std::string>(); }, targets);
 }
 
 bool format_is_valid(std::string_view format) {

@@ -21,7 +21,7 @@ void refuse_long_series(std::string_view id) {
                   trim_right(id), kMaxYears);
 }
 
-bool DataSetBuilder::add(std::string_view id, int first_year, std::span<const float> values) {
+bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float> values) {
   if (static_cast<int>(values.size()) > kMaxYears) {
     refuse_long_series(id);
     return false;
@@ -31,7 +31,7 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::span<const fl
                     kMaxSeriesInSet);
     return false;
   }
-  series_.push_back({fixed_width(id, kIdLength), first_year, std::vector<float>(values.begin(), values.end())});
+  series_.push_back({fixed_width(id, kIdLength), first_year, std::move(values)});
   return true;
 }
 

@@ -3,7 +3,6 @@
 // the data set.
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +16,7 @@ class DataSetBuilder {
   // Adds one series. False, with the refusal shown on the console, when the
   // series holds more than kMaxYears values or the set would hold more than
   // kMaxSeriesInSet series.
-  bool add(std::string_view id, int first_year, std::span<const float> values);
+  bool add(std::string_view id, int first_year, std::vector<float> values);
 
   // Moves the series gathered so far into `data`: a matrix of the longest
   // series by the number of series (kMissing below each series' end), the

@@ -98,7 +98,7 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
       refuse_long_series(series.id);
       return LoadStatus::kRefused;
     }
-    if (!builder.add(series.id, series.first_year, series.values)) return LoadStatus::kRefused;
+    if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

@@ -78,18 +78,22 @@ struct DecadalSeriesOut {
   std::string_view id;            // cut or blank-padded to kIdLength
   int first_year = 0;
   std::span<const float> values;  // mm or index; an empty span writes nothing
-  // Chronologies: sample depth of each value; when empty or when the first
-  // depth is below 1, every value is written with depth 1.
+  // Chronologies: sample depth of each value (at least as many as values);
+  // when empty or when the first depth is below 1, every value is written
+  // with depth 1.
   std::span<const int> depths;
   std::string_view tag;           // series tag (6 characters) on full lines
 };
 
-// Reads one series in mode "mr" or "ir". Title lines met on the way are shown
-// on the console, kept in state.titles (the first three) and in the result's title.
+// Reads one series in mode "mr" or "ir" (a write mode is a caller error,
+// std::invalid_argument). Title lines met on the way are shown on the
+// console; the first three of a call go to state.titles, the first also to
+// the result's title.
 DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
                    const DecadalReadOptions& options = {});
 
-// Writes one series in mode "mw", "iw" or "cr".
+// Writes one series in mode "mw", "iw" or "cr". A read mode, or fewer depths
+// than values, is a caller error (std::invalid_argument).
 void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series);
 
 // A column block read by `datar`.

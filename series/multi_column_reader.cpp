@@ -36,11 +36,23 @@ std::string ask_sentinel() {
 // Cells are compared with the sentinel over eight characters; a run of
 // asterisks (a field too narrow for its number in the writing program)
 // matches the sentinel "*".
-bool is_sentinel(const std::string& cell, const std::string& sentinel) {
-  if (fixed_width(cell, kCellLength) == sentinel) return true;
-  return trim_right(sentinel) == "*" && !cell.empty() &&
-         std::all_of(cell.begin(), cell.end(), [](char c) { return c == '*'; });
-}
+class Sentinel {
+ public:
+  explicit Sentinel(std::string text) : text_(std::move(text)), asterisk_(trim_right(text_) == "*") {}
+
+  bool matches(std::string_view cell) const {
+    const std::string_view head = cell.substr(0, std::min(cell.size(), kCellLength));
+    if (text_.compare(0, head.size(), head) == 0 &&
+        text_.find_first_not_of(' ', head.size()) == std::string::npos) {
+      return true;
+    }
+    return asterisk_ && !cell.empty() && cell.find_first_not_of('*') == std::string_view::npos;
+  }
+
+ private:
+  std::string text_;  // kCellLength characters
+  bool asterisk_;
+};
 
 // One series column while the records are read.
 struct Column {
@@ -54,7 +66,7 @@ struct Column {
 
 LoadStatus rdmcol(TextInput& input, DataSet& data) {
   const int columns = ask_column_count();
-  const std::string sentinel = ask_sentinel();
+  const Sentinel sentinel(ask_sentinel());
   const int series_columns = columns - 1;
   if (series_columns > kMaxSeriesInSet) {
     console().write("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
@@ -62,31 +74,36 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
     return LoadStatus::kRefused;
   }
 
-  // The name record may run over several lines; the year column's name is
-  // not kept.
-  FreeFormReader reader(input.supplier());
+  // Each record is one free-form list: the name record (the year column's
+  // name is not kept), then the data records of one cell per column. A list
+  // may run over several lines, and words beyond it on its last line are
+  // ignored.
+  std::vector<std::string> cells;
+  const auto read_list = [&input, &cells](std::size_t length) {
+    cells.clear();
+    while (cells.size() < length) {
+      const auto line = input.next_record();
+      if (!line) return false;
+      for (auto& word : split_free_form(*line)) {
+        if (cells.size() == length) break;
+        cells.push_back(std::move(word));
+      }
+    }
+    return true;
+  };
+
   std::vector<Column> table(static_cast<std::size_t>(series_columns));
-  reader.next_value();
-  for (auto& column : table) column.id = fixed_width(reader.next_value().value_or(""), kIdLength);
-  reader.end_list();
+  read_list(static_cast<std::size_t>(columns));
+  for (std::size_t c = 0; c < table.size(); ++c) {
+    table[c].id = fixed_width(c + 1 < cells.size() ? cells[c + 1] : std::string(), kIdLength);
+  }
 
   // Records are converted as they are read, so memory follows the values and
   // not the cells; the first failure of each column is kept so that the
-  // error reported is the one met column by column.
-  std::vector<std::string> cells(static_cast<std::size_t>(columns));
+  // error reported is the one met column by column. A record cut short by
+  // the end of the file is not a record.
   int records = 0;
-  while (true) {
-    bool complete = true;
-    for (auto& cell : cells) {
-      auto value = reader.next_value();
-      if (!value) {
-        complete = false;
-        break;
-      }
-      cell = std::move(*value);
-    }
-    reader.end_list();
-    if (!complete) break;  // a record cut short by the end of the file is not a record
+  while (read_list(static_cast<std::size_t>(columns))) {
     if (++records > kMaxYears) {
       console().write("(/1x,'Data set refused: the file holds more than ',i4,' data records,'/1x,'the most this program can hold.')",
                       kMaxYears);
@@ -95,7 +112,7 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
     for (std::size_t c = 0; c < table.size(); ++c) {
       Column& column = table[c];
       const std::string& cell = cells[c + 1];
-      if (column.error != Column::Error::kNone || is_sentinel(cell, sentinel)) continue;
+      if (column.error != Column::Error::kNone || sentinel.matches(cell)) continue;
       float value = 0.0f;
       if (!parse_free_real(cell, value)) {
         column.error = Column::Error::kValue;
@@ -114,7 +131,7 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
   }
 
   DataSetBuilder builder;
-  for (const Column& column : table) {
+  for (Column& column : table) {
     if (column.error == Column::Error::kValue) {
       console().write("(/1x,'Error reading y values check sentinel if ******* enter *')");
       builder.fill(data);
@@ -127,7 +144,7 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
     }
     // A column that holds only the sentinel is no series.
     if (column.values.empty()) continue;
-    if (!builder.add(column.id, *column.first_year, column.values)) return LoadStatus::kRefused;
+    if (!builder.add(column.id, *column.first_year, std::move(column.values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

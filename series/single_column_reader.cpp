@@ -62,7 +62,7 @@ LoadStatus rd1col(TextInput& input, DataSet& data) {
       }
       values.push_back(value);
     }
-    if (!builder.add(id, first_year, values)) return LoadStatus::kRefused;
+    if (!builder.add(id, first_year, std::move(values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

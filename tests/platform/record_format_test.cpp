@@ -15,6 +15,8 @@ TEST(RecordWrite, TextPositionsAndIntegers) {
   EXPECT_EQ(format_record("(a,t2,a)", "abcd", "X"), "aXcd\n");
   EXPECT_EQ(format_record("(i4)", 12345), "****\n");
   EXPECT_EQ(format_record("(i6)", -42), "   -42\n");
+  EXPECT_EQ(format_record("(i3)", 0), "  0\n");
+  EXPECT_EQ(format_record("(i4.3,i3.2,i3.0)", 7, -5, 0), " 007-05   \n");
   EXPECT_EQ(format_record("(a,5x,a)", "ab", "c"), "ab     c\n");
   // Positions skipped at the end of a record are not written.
   EXPECT_EQ(format_record("(a,5x)", "ab"), "ab\n");

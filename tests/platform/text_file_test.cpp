@@ -21,6 +21,15 @@ TEST(TextInput, RecordsEndAtLfCrlfOrLoneCr) {
   }
 }
 
+TEST(TextInput, MixedLineEndsAndBackAtTheEnd) {
+  auto in = TextInput::from_text("a\r\r\nb\n");  // a lone CR, then CRLF
+  EXPECT_EQ(in.record_count(), 3u);
+  while (in.next_record()) {
+  }
+  in.back();  // after the end: the last record again
+  EXPECT_EQ(in.next_record(), "b");
+}
+
 TEST(TextInput, BackAndRewind) {
   auto in = TextInput::from_text("1\n2\n3\n");
   in.back();  // nothing before the first record

@@ -1,0 +1,105 @@
+// One call of the engine as its stages see it: the data set, the options,
+// the carried state, the report file and the results being built, with the
+// whole-set span and the values that change during the call.
+//
+// Every stage is one function over an EngineCall; sigfree.cpp runs them in
+// order.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/engine_state.hpp"
+#include "engine/series_files.hpp"
+#include "engine/sigfree.hpp"
+#include "platform/report_file.hpp"
+#include "series/data_set.hpp"
+
+namespace qb {
+
+struct EngineCall {
+  EngineCall(DataSet& data_set, const EngineOptions& engine_options, EngineState& engine_state,
+             ReportFile& report_file, EngineResults& engine_results);
+
+  DataSet& data;
+  const EngineOptions& options;
+  EngineState& state;
+  ReportFile& report;
+  EngineResults& results;
+
+  // Whole-set span: calendar row r is year ify + r.
+  int ify = 0;
+  int nyr = 0;
+  int ns = 0;
+  // The curve option as the driver passed it; results.curve_option is the
+  // working copy that fall-backs rewrite.
+  int entry_curve_option = 0;
+  // A first run of the data set (not a retry and not a call after a request
+  // for another regional curve) draws the set-up plot.
+  bool draws_first_plot = false;
+  // Retry counter 0: the leading-row counts and the chronology mean are
+  // computed afresh.
+  bool first_run = false;
+  std::string base_name;
+
+  int first_row(int series) const { return data.spans[series].first_year - ify; }
+  int length(int series) const { return state.series_lengths[series]; }
+  int pith_offset(int series) const;
+  float curve_floor(int series) const;
+  bool ratios() const { return options.index_type == IndexType::kRatios; }
+  // The mode calind takes: 1 ratios, 2 residuals.
+  int index_mode() const { return ratios() ? 1 : 2; }
+  std::array<std::string, 3> series_file_names(SeriesPass pass) const;
+};
+
+// Set-up: sample depth, mean segment length and mean tree age per row, and
+// the set-up plot of a first run.
+void set_up(EngineCall& call);
+
+// Regional curve standardisation only: the initial regional curve and its
+// dialogue. False when the user asked for a different regional
+// curve.
+bool initial_regional_curve(EngineCall& call);
+
+// The first detrending: every series detrended, indices in series-relative rows, the
+// standard series files written.
+void first_detrending(EngineCall& call);
+
+// Keeps one series for the series files: measurements and curve less the
+// retry constant the driver added, and the index.
+void keep_for_files(SeriesStore& store, int series, std::span<const float> measurements,
+                    std::span<const float> curve, std::span<const float> index, float retry_constant);
+
+// Raises every curve value below the floor to it; true when the first value
+// was raised.
+bool apply_curve_floor(std::span<float> curve, float floor);
+
+// Realignment to calendar rows, the standard chronology, the
+// leading-row counts and the first current chronology.
+void standard_chronology(EngineCall& call);
+
+// Moves each series from series-relative rows to calendar rows in place.
+void realign_to_calendar_rows(Matrix& matrix, const std::vector<SeriesSpan>& spans, int ify);
+
+// The signal-free iteration until it converges, reaches the
+// iteration limit or rises. Returns how it ended.
+EngineOutcome signal_free_iteration(EngineCall& call);
+
+// After the iteration: the final signal-free chronology, the regional curves file and
+// plots, and the outcome message.
+void after_iteration(EngineCall& call);
+
+// One regional fit of a matrix of series (series-relative rows) into
+// state.raw_curve / state.fitted_curve, with the given in/out option.
+void fit_regional_curve(EngineCall& call, const Matrix& series, int& option);
+
+// Copies the current fit into a new slot of the regional curve store.
+void store_regional_curve(EngineCall& call);
+
+// Draws the current regional fit by biological age.
+void draw_regional_fit(const EngineState& state, std::string_view title);
+
+}  // namespace qb

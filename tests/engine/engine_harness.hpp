@@ -1,0 +1,65 @@
+// Builds engine inputs for the tests: data sets read from decadal files or
+// made up in place, and the scripted answers an engine call needs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/report_file.hpp"
+#include "platform/text_file.hpp"
+#include "series/data_set.hpp"
+#include "series/data_set_loader.hpp"
+#include "series/decadal_format.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace qb::testing {
+
+// A decadal ring-width file as the list-file program loads it (the format
+// menu answered with its default).
+inline DataSet read_ring_widths(const std::string& path) {
+  DataSet data;
+  auto input = TextInput::open(path);
+  if (!input) return data;
+  ScriptedConsole answers("\n");
+  if (loaddat(FormatMenu::kListFile, *input, data) != LoadStatus::kLoaded) data = DataSet{};
+  return data;
+}
+
+// A data set from columns given by first year and values.
+struct MadeUpSeries {
+  int first_year = 0;
+  std::vector<float> values;
+};
+inline DataSet make_data_set(const std::vector<MadeUpSeries>& series) {
+  DataSet data;
+  int first = series.front().first_year;
+  int last = first;
+  std::size_t longest = 0;
+  for (const auto& s : series) {
+    first = std::min(first, s.first_year);
+    last = std::max(last, s.first_year + static_cast<int>(s.values.size()) - 1);
+    longest = std::max(longest, s.values.size());
+  }
+  data.whole = {first, last, last - first + 1};
+  data.x = Matrix(last - first + 1, static_cast<int>(series.size()));
+  for (std::size_t j = 0; j < series.size(); ++j) {
+    const auto& s = series[j];
+    const int n = static_cast<int>(s.values.size());
+    data.spans.push_back({s.first_year, s.first_year + n - 1, n});
+    data.ids.push_back(fixed_width("S" + std::to_string(j + 1), kIdLength));
+    for (int i = 0; i < n; ++i) data.x(i, static_cast<int>(j)) = s.values[i];
+  }
+  data.titles[0] = fixed_width("Made-up site", kTitleLength);
+  return data;
+}
+
+inline ReportFile open_report(const std::string& path) {
+  auto file = TextOutput::create(path);
+  return ReportFile(std::move(*file));
+}
+
+// Enough empty answers for every plot menu and question of a long run: each
+// takes the default.
+inline std::string empty_answers(int count) { return std::string(static_cast<std::size_t>(count), '\n'); }
+
+}  // namespace qb::testing
