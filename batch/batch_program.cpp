@@ -5,12 +5,16 @@
 #include <string>
 
 #include "batch/analysis_options.hpp"
+#include "batch/chronology_files.hpp"
 #include "batch/chronology_menus.hpp"
 #include "batch/curve_fit_menu.hpp"
 #include "batch/data_set_checks.hpp"
+#include "batch/data_set_chronologies.hpp"
+#include "batch/engine_runs.hpp"
 #include "batch/index_type_menu.hpp"
 #include "batch/program_texts.hpp"
 #include "batch/series_selection.hpp"
+#include "batch/spectra.hpp"
 #include "platform/bounds.hpp"
 #include "platform/report_file.hpp"
 #include "platform/text_file.hpp"
@@ -37,6 +41,7 @@ struct DataSetRun {
   DataSet data;
   // The selected series, from which every engine run rebuilds the measurements.
   Matrix saved_measurements;
+  EngineRuns engine;
 };
 
 class BatchProgram {
@@ -98,7 +103,16 @@ class BatchProgram {
     choose_index_type(run);
     report_segment_lengths(run);
     select_series(run);
-    if (choose_curve_fit(run, !same_way())) choose_chronology_options(run);
+    bool show_curve_fit_menu = !same_way();
+    while (true) {
+      if (choose_curve_fit(run, show_curve_fit_menu)) choose_chronology_options(run);
+      run_engine(run);
+      compute_spectra(run);
+      if (!try_different_curve_fit(run)) break;
+      show_curve_fit_menu = true;
+    }
+    write_chronology_files(run);
+    ask_same_way();
   }
 
   void open_report(DataSetRun& run) {
@@ -152,19 +166,8 @@ class BatchProgram {
     console_.write("(1x,'No missing data flags (negative numbers) encountered. Proceed!')");
   }
 
-  // A chronology cannot be built across years that no series covers (two
-  // floating groups of series), and a set without series has nothing to build.
   void test_coverage(DataSetRun& run) {
-    if (run.data.ns() == 0) {
-      console_.write("(/1x,'No series were read from the data file: nothing to standardise.')");
-      terminate_abnormally();
-    }
-    if (auto year = first_uncovered_year(run.data)) {
-      console_.write("(/1x,'No series covers the year ',i6,'.')", *year);
-      console_.write("(1x,'The data set falls apart into groups of series that do not overlap in time;')");
-      console_.write("(1x,'process each group as a data set of its own.')");
-      terminate_abnormally();
-    }
+    if (!can_be_standardised(console_, run.data)) terminate_abnormally();
   }
 
   void report_segment_lengths(DataSetRun& run) {
@@ -231,6 +234,88 @@ class BatchProgram {
     if (choose_curve_fit(run, true)) choose_chronology_options(run);
   }
 
+  // Road step 16: the engine runs with their retries.
+  void run_engine(DataSetRun& run) {
+    const EngineRunInputs inputs{ProgramKind::kListFile, console_, run.report, run.data, run.saved_measurements,
+                                 run.name};
+    qb::run_engine(inputs, options_, run.engine, [&] { choose_different_regional_curve(run); });
+  }
+
+  DataSetChronologies chronologies(const DataSetRun& run) const {
+    const SeriesSpan& whole = run.data.whole;
+    return data_set_chronologies(run.engine.results, whole.first_year, whole.last_year - whole.first_year + 1,
+                                 options_.curve_option, options_.rbar_window);
+  }
+
+  // Road step 17.
+  void compute_spectra(const DataSetRun& run) {
+    const DataSetChronologies c = chronologies(run);
+    spectra(console_, spectrum_input(c), c.raw_data_average, run.name);
+  }
+
+  // Road step 18: "Want to try a different curve fit option?" True for yes,
+  // after which the curve-fit menu is shown again for the same data set.
+  bool try_different_curve_fit(DataSetRun& run) {
+    const std::string stars(50, '*');
+    console_.write("(/1x,a)", stars);
+    const std::string answer =
+        fixed_width(console_.ask("Want to try a different curve fit option? y/<n>"), kTryAgainLength);
+    console_.write("(1x,a)", stars);
+    if (answer != "y   " && answer != "Y   ") {
+      options_.curve_option = run.engine.saved_curve_option;
+      return false;
+    }
+    for (ReportFile* target : {static_cast<ReportFile*>(nullptr), &run.report}) {
+      const auto line = [&](const std::string& format, auto... args) {
+        if (target) {
+          target->write(format, args...);
+        } else {
+          console_.write(format, args...);
+        }
+      };
+      line("(/1x,a)", stars);
+      line("(/1x,'SIGNAL FREE CURVE FIT OPTION CHANGED FOR DATA SET: ',i3)", data_set_counter_);
+      line("(/1x,a)", stars);
+    }
+    options_.stabilisation = options_.saved_stabilisation;
+    // After the engine gave up on rising convergence statistics its counter
+    // stays above the retry range; the new curve starts afresh rather than
+    // as a retry of the previous curve's first run.
+    if (run.engine.retry_counter > kMaxConvergenceRetries) run.engine.retry_counter = 0;
+    return true;
+  }
+
+  // Road step 19: the column and Tucson chronology files and the blocks of
+  // the run-wide files; the report file is closed with them.
+  void write_chronology_files(DataSetRun& run) {
+    const DataSetChronologies c = chronologies(run);
+    write_column_file(console_, c, run.name);
+    RunWideChronologyFiles run_wide;
+    for (std::size_t k = 0; k < run_wide.size(); ++k) run_wide[k] = &run_wide_.files[k];
+    write_tucson_file(console_, c, run.name, run.data.titles, run_wide);
+    run.report.close();
+  }
+
+  // Road step 20: "Detrend the next data set in the same way?" A yes (the
+  // default) skips the next data set's curve-fit menu.
+  void ask_same_way() {
+    const std::string stars(50, '*');
+    console_.write("(/1x,a)", stars);
+    console_.write("(/1x,'Detrend the next data set in the same way?')");
+    console_.write("(1x,'=> BE SURE TO PROCEED IN THE WAY YOU WANT!')");
+    same_way_answer_ = first_char(console_.ask("This is your default option. Yes or No? <Y>/N"));
+    console_.write("(1x,a)", stars);
+    if (same_way_answer_ == ' ') same_way_answer_ = 'y';
+    if (same_way()) {
+      console_.write("(/1x,'Same signal free curve fit option used next: ',i5)", options_.curve_option);
+      console_.write("(1x,a)", stars);
+    } else if (same_way_answer_ == 'N' || same_way_answer_ == 'n') {
+      console_.write("(/1x,'Different signal free curve fit option used next')");
+      console_.write("(1x,a)", stars);
+    }
+    options_.stabilisation = options_.saved_stabilisation;
+  }
+
   void close_run_wide_files() {
     for (auto& file : run_wide_.files) file.close();
   }
@@ -262,6 +347,7 @@ class BatchProgram {
   AnalysisOptions options_;
   // The answer to "Detrend the next data set in the same way?".
   char same_way_answer_ = ' ';
+  static constexpr std::size_t kTryAgainLength = 4;
 };
 
 }  // namespace

@@ -45,6 +45,20 @@ std::optional<int> first_uncovered_year(const DataSet& data) {
   return std::nullopt;
 }
 
+bool can_be_standardised(Console& console, const DataSet& data) {
+  if (data.ns() == 0) {
+    console.write("(/1x,'No series were read from the data file: nothing to standardise.')");
+    return false;
+  }
+  if (auto year = first_uncovered_year(data)) {
+    console.write("(/1x,'No series covers the year ',i6,'.')", *year);
+    console.write("(1x,'The data set falls apart into groups of series that do not overlap in time;')");
+    console.write("(1x,'process each group as a data set of its own.')");
+    return false;
+  }
+  return true;
+}
+
 void write_span_summary(Console& console, ReportFile& report, const DataSet& data) {
   const auto& w = data.whole;
   console.write("(/t30,'    NS   IFY   ILY   NYR')");

@@ -18,6 +18,11 @@ void report_missing_values(Console& console, long total);
 // The first calendar year of the whole span that no series covers.
 std::optional<int> first_uncovered_year(const DataSet& data);
 
+// A chronology cannot be built across years that no series covers (two
+// floating groups of series), and a set without series has nothing to build:
+// false, after saying so, for such a data set.
+bool can_be_standardised(Console& console, const DataSet& data);
+
 // NS, IFY, ILY and NYR to the console and the report file.
 void write_span_summary(Console& console, ReportFile& report, const DataSet& data);
 

@@ -1,0 +1,111 @@
+#include "batch/chronology_files.hpp"
+
+#include <cmath>
+#include <span>
+
+#include "series/decadal_format.hpp"
+#include "series/file_names.hpp"
+
+namespace qb {
+namespace {
+
+constexpr std::size_t kLabelColumn = 82;  // columns 83-88 of a title line
+constexpr std::size_t kLabelLength = 6;
+constexpr std::size_t kChronologyIdLength = 6;
+
+// The standard error of a mean of `depth` series; a year without series has
+// none to divide by and shows 0.
+float standard_error(float sd, int depth) {
+  if (depth <= 0) return 0.0f;
+  return sd / std::sqrt(static_cast<float>(depth));
+}
+
+void write_column_header(TextOutput& file, const DataSetChronologies& c) {
+  const bool raw = c.raw_data_average;
+  std::string header = raw ? "  Year  SSize  RawCrn  AdjCrn  RawSig  AdjSig  RawSee  AdjSee"
+                           : "  Year  SSize  StdCrn  SsfCrn  StdSig  SsfSig  StdSee  SsfSee";
+  if (c.stabilised()) header += raw ? "  RawStb  AdjStb" : "  StdStb  SsfStb";
+  file.write("(a)", header);
+}
+
+struct Block {
+  std::span<const float> values;
+  const char* label;
+  TextOutput* run_wide;
+};
+
+void write_block(TextOutput& file, const DataSetChronologies& c, const Block& block, std::string_view id,
+                 std::array<std::string, 3>& titles) {
+  for (std::size_t line = 1; line < titles.size(); ++line) {
+    titles[line].resize(std::max(titles[line].size(), kLabelColumn + kLabelLength), ' ');
+    titles[line].replace(kLabelColumn, kLabelLength, block.label);
+  }
+  DecadalSeriesOut series;
+  series.id = id;
+  series.first_year = c.first_year;
+  series.values = block.values;
+  series.depths = c.sample_depth;
+  series.tag = std::string_view(titles[2]).substr(kLabelColumn, kLabelLength);
+  for (TextOutput* out : {&file, block.run_wide}) {
+    if (out == nullptr) continue;
+    for (const std::string& title : titles) out->write("(a)", title);
+    trrw(TrrwMode::kWriteIndices, *out, series);
+  }
+}
+
+}  // namespace
+
+std::string column_file_name(std::string_view data_set_name) {
+  return dataset_base_name(data_set_name) + "_crns_col.txt";
+}
+
+std::string tucson_file_name(std::string_view data_set_name) {
+  return dataset_base_name(data_set_name) + "_crns_tuc.txt";
+}
+
+void write_column_file(Console& console, const DataSetChronologies& c, std::string_view data_set_name) {
+  const std::string name = column_file_name(data_set_name);
+  auto file = TextOutput::create(name);
+  if (!file) {
+    console.write("(/1x,'Cannot create the chronology file ',a)", name);
+    return;
+  }
+  write_column_header(*file, c);
+  for (int r = 0; r < c.years; ++r) {
+    const auto row = static_cast<std::size_t>(r);
+    const int depth = c.sample_depth[row];
+    const float se_standard = standard_error(c.standard_sd[row], depth);
+    const float se_signal_free = standard_error(c.signal_free_sd[row], depth);
+    if (c.stabilised()) {
+      file->write("(2i6,1x,12f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                  c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free,
+                  c.stabilised_standard[row], c.stabilised_signal_free[row]);
+    } else {
+      file->write("(2i6,1x,10f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                  c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free);
+    }
+  }
+  file->close();
+}
+
+void write_tucson_file(Console& console, const DataSetChronologies& c, std::string_view data_set_name,
+                       std::array<std::string, 3>& titles, const RunWideChronologyFiles& run_wide) {
+  const std::string name = tucson_file_name(data_set_name);
+  auto file = TextOutput::create(name);
+  if (!file) {
+    console.write("(/1x,'Cannot create the chronology file ',a)", name);
+    return;
+  }
+  const std::string id = fixed_width(data_set_name.substr(0, std::min(data_set_name.size(), kChronologyIdLength)),
+                                     kIdLength);
+  const bool raw = c.raw_data_average;
+  write_block(*file, c, {c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]}, id, titles);
+  write_block(*file, c, {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}, id, titles);
+  if (c.stabilised()) {
+    write_block(*file, c, {c.stabilised_standard, raw ? "rawstb" : "stdstb", run_wide[2]}, id, titles);
+    write_block(*file, c, {c.stabilised_signal_free, raw ? "adjstb" : "ssfstb", run_wide[3]}, id, titles);
+  }
+  file->close();
+}
+
+}  // namespace qb
