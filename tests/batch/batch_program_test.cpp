@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "series/decadal_format.hpp"
 #include "tests/batch/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
@@ -13,6 +14,7 @@ namespace {
 using testing::occurrences;
 using testing::read_file;
 using testing::ScratchDirectory;
+using testing::ScriptedConsole;
 using testing::write_file;
 
 class BatchProgram : public ::testing::Test {
@@ -43,19 +45,32 @@ std::string numbers_after(const std::string& text, const std::string& label) {
   return text.substr(at + 30, 24);
 }
 
-// Answers after the input-format menu of the first data set that take every
-// default: residuals, power transform, all series, the age-dependent spline
-// of 20 years, biweight mean, RBAR window 51, age-dependent stabilisation,
-// threshold 0.0001.
-const std::string kFirstDataSetDefaults = "\n\n" "\n" "\n\n" "\n\n\n\n";
-// Later data sets: series menu, curve-fit menu and its stiffness prompt.
-const std::string kLaterDataSetDefaults = "\n" "\n\n";
+// Identifiers of the chronologies of a file in the decadal chronology layout.
+std::vector<std::string> chronology_ids(const std::string& path) {
+  std::vector<std::string> ids;
+  auto input = TextInput::open(path);
+  if (!input) return ids;
+  DecadalReadState state;
+  ScriptedConsole quiet;  // the reader shows the title lines it meets
+  for (DecadalSeries s = trrw(TrrwMode::kReadIndices, *input, state); s.count != kEndOfFile;
+       s = trrw(TrrwMode::kReadIndices, *input, state)) {
+    ids.push_back(s.id);
+  }
+  return ids;
+}
+
+// Empty answers take every default: ring widths, residuals of power
+// transformed data, all series, the age-dependent spline of 20 years,
+// biweight mean, RBAR window 51, age-dependent stabilisation, threshold
+// 0.0001, every engine question and plot menu, no second try, and the next
+// data set detrended in the same way. Lines left over when the program ends
+// are never read.
+std::string defaults(int lines = 2000) { return std::string(static_cast<std::size_t>(lines), '\n'); }
 
 TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
   for (const char* name : {"ca533.rwl", "cana209.rwl", "co021.rwl", "nm580.rwl"}) copy_data(name);
   write_file(dir_.file("list.txt"), "ca533.rwl\ncana209.rwl\nco021.rwl\nnm580.rwl\n");
-  const std::string out = run("list.txt\n1\n" + kFirstDataSetDefaults + "\n" + kLaterDataSetDefaults + "1\n" +
-                              kLaterDataSetDefaults + " \n" + kLaterDataSetDefaults + "\n");
+  const std::string out = run("list.txt\n" + defaults());
   EXPECT_EQ(exit_code_, 0);
 
   // Counts and spans of the data README; fourths computed by hand from the
@@ -84,12 +99,15 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
                         " SERIES .GE. SEGMENT LENGTH:      1    17    12     6     2\n"),
             std::string::npos);
   // Data sets after the first ask no index, mean, RBAR, stabilisation or
-  // convergence question, but echo the answers.
+  // convergence question, but echo the answers; after the default "same
+  // way" answer they show no curve-fit menu either.
   for (const char* question : {"Compute Indices by", "How to calculate the mean chronology", "Enter running RBAR window",
-                               "Additional spline variance", "Enter the signal free convergence"}) {
+                               "Additional spline variance", "Enter the signal free convergence",
+                               "General Curve fit options:"}) {
     EXPECT_EQ(out.find(question), out.rfind(question)) << question;
   }
-  EXPECT_EQ(occurrences(out, "General Curve fit options:"), 4u);
+  EXPECT_EQ(occurrences(out, "Want to try a different curve fit option? y/<n>"), 4u);
+  EXPECT_EQ(occurrences(out, "\n Same signal free curve fit option used next:     8\n"), 4u);
   EXPECT_NE(report.find("\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n"
                         " ADAPTIVE POWER TRANSFORMATIONS APPLIED TO THE TREE-RING DATA\n"),
             std::string::npos);
@@ -100,10 +118,26 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
                         " ADDITIONAL SPLINE VARIANCE STABILIZATION OPTION: AGE-DEPENDENT SPLINE\n"
                         "\n HALD CONVERGENCE CRITERIA USED - SHOULD BE FASTER TO CONVERGE\n"),
             std::string::npos);
+  EXPECT_NE(report.find("\n THE SERIES HAVE HAD ADAPTIVE POWER TRANSFORMATIONS APPLIED\n"
+                        "\n CONSTANT ADDED TO ALL MEASUREMENTS TO AID CONVERGENCE(?):       0.000\n"
+                        " THE MEAN ADAPTIVE POWER TRANSFORM POWER APPLIED IS: "),
+            std::string::npos);
   // A file without title lines gets the missing-line texts.
   EXPECT_NE(file("ca533_out_v47b_batch.txt").find(" DATA TITLE: 1st itrdb line missing"), std::string::npos);
+
+  // Every data set adds one block of three title lines and its chronology to
+  // each run-wide file (a window of 51 years stabilises the chronologies).
+  const std::vector<std::string> ids = {"ca533.  ", "cana20  ", "co021.  ", "nm580.  "};
   for (const char* name : {"STD_Crns.txt", "SSF_Crns.txt", "STDSTB_Crns.txt", "SSFSTB_Crns.txt"}) {
-    EXPECT_TRUE(exists(name)) << name;
+    EXPECT_EQ(chronology_ids(dir_.file(name)), ids) << name;
+  }
+  for (const char* base : {"ca533", "cana209", "co021", "nm580"}) {
+    const std::string b = base;
+    EXPECT_TRUE(exists(b + "_crns_col.txt")) << base;
+    EXPECT_TRUE(exists(b + "_crns_tuc.txt")) << base;
+    EXPECT_TRUE(exists(b + "_spectra.txt")) << base;
+    EXPECT_TRUE(exists(b + "_STD_PTR_Resids.txt")) << base;
+    EXPECT_TRUE(exists(b + "_SSF_PTR_Resids.txt")) << base;
   }
 }
 
@@ -112,7 +146,7 @@ TEST_F(BatchProgram, CensoredDataSetFileLoadsAsTheSelectedSet) {
   write_file(dir_.file("list.txt"), "ca533.rwl\nca533_mnsl=500.txt\n");
   // Data set 1 keeps the series of at least 500 years; data set 2 is the
   // file that selection wrote, with all of its series.
-  const std::string out = run("list.txt\n1\n\n\n2\n500\n\n\n\n\n\n\n" "1\n" + kLaterDataSetDefaults + "\n");
+  const std::string out = run("list.txt\n1\n\n\n2\n500\n" + defaults());
   EXPECT_EQ(exit_code_, 0);
   EXPECT_NE(out.find(" File for censored data created: ca533_mnsl=500.txt"), std::string::npos);
   const std::string selected = numbers_after(out, "Min segment length series:");
@@ -143,7 +177,7 @@ TEST_F(BatchProgram, WrongMeanAnswerEndsTheRunAbnormally) {
 TEST_F(BatchProgram, MultiColumnFileLoadsTheSameSeriesAsTheDecadalFile) {
   copy_data("co021.csv");
   write_file(dir_.file("list.txt"), "co021.csv\n");
-  const std::string out = run("list.txt\n4\n0\n36\nNA\n" + kFirstDataSetDefaults + "\n");
+  const std::string out = run("list.txt\n4\n0\n36\nNA\n" + defaults());
   EXPECT_EQ(exit_code_, 0);
   EXPECT_NE(out.find(span_line(35, 1176, 1963, 788)), std::string::npos);
   EXPECT_NE(out.find(" Segment length statistics:     194   477   594   706   760\n"), std::string::npos);
