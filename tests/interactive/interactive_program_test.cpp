@@ -1,0 +1,219 @@
+// The interactive program end to end: its data-file prompt and loader
+// question as a separate process with scripted input, its analysis road in
+// the test process with a console that answers prompts by their text.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "interactive/interactive_program.hpp"
+#include "series/decadal_format.hpp"
+#include "tests/support/answering_console.hpp"
+#include "tests/support/test_support.hpp"
+
+namespace qb {
+namespace {
+
+using testing::Answer;
+using testing::AnsweringConsole;
+using testing::lines_of;
+using testing::read_file;
+using testing::ScratchDirectory;
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class InteractiveProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy_file(testing::shared_data("co021.rwl"), dir_.file("co021.rwl"));
+  }
+  // The program as a process, with every line of its input given at once.
+  std::string run(const std::string& input) {
+    return testing::run_program(testing::program_path("Quellbard_v45_v2e-1"), input, dir_.path().string(),
+                                exit_code_);
+  }
+  // The program in the test process, answering its prompts by their text.
+  std::string answer(std::vector<Answer> answers) {
+    AnsweringConsole console(std::move(answers));
+    exit_code_ = testing::run_driver(run_interactive_program, console);
+    for (const Answer& unused : console.unused_answers()) ADD_FAILURE() << "never asked: " << unused.prompt;
+    return console.output();
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(dir_.file(name)); }
+  std::string file(const std::string& name) const { return read_file(dir_.file(name)); }
+  int files_named(const std::string& part) const {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      if (entry.path().filename().string().find(part) != std::string::npos) ++n;
+    }
+    return n;
+  }
+  std::size_t chronology_blocks(const std::string& name) const {
+    auto input = TextInput::open(dir_.file(name));
+    if (!input) return 0;
+    DecadalReadState state;
+    testing::ScriptedConsole quiet;
+    std::size_t n = 0;
+    while (trrw(TrrwMode::kReadIndices, *input, state).count != kEndOfFile) ++n;
+    return n;
+  }
+
+  ScratchDirectory dir_;
+  int exit_code_ = -1;
+};
+
+const std::string kPrompt = " Enter data file name to process (/ to exit)     ==> ";
+
+TEST_F(InteractiveProgram, SlashAtTheFirstPromptEndsTheProgramAtOnce) {
+  const std::string out = run("/\n");
+  EXPECT_EQ(exit_code_, 0);
+  ASSERT_GE(out.size(), kPrompt.size());
+  EXPECT_EQ(out.substr(out.size() - kPrompt.size()), kPrompt);
+  EXPECT_NE(out.find("********* Version 45_v2e *********"), std::string::npos);
+  EXPECT_EQ(out.find("List File Version"), std::string::npos);
+  EXPECT_EQ(files_named("_out_"), 0);
+}
+
+TEST_F(InteractiveProgram, UnusableNamesAskForAnotherName) {
+  const std::string out = run(
+      "\n\n"
+      "  co021.rwl\n\n"
+      " co021.rwl\n\n"
+      "a_name_that_is_far_too_long_to_show.rwl\n\n"
+      "/\n");
+  EXPECT_EQ(exit_code_, 0);
+  const std::string error =
+      "\n There was an error reading your entry.\nHit return to enter a new file name or / to exit program.";
+  EXPECT_EQ(occurrences(out, error), 2u);
+  // A leading blank is part of the name looked up; a long name is shown cut.
+  EXPECT_NE(out.find(" File >  co021.rwl                < not found\n\n"
+                     "Hit return to enter a new file name or / exit program."),
+            std::string::npos);
+  EXPECT_NE(out.find(" File > a_name_that_is_far_too_lo < not found\n"), std::string::npos);
+  EXPECT_EQ(occurrences(out, kPrompt), 5u);
+}
+
+TEST_F(InteractiveProgram, LoaderFailureOffersAnotherFileOrTheEnd) {
+  std::string out = run("co021.rwl\nx\nt\n/\n");
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find("\n [T]ry again or [Q]uit the program now?          ==> "), std::string::npos);
+  EXPECT_EQ(occurrences(out, kPrompt), 2u);
+  // The report file was opened before the data were read.
+  EXPECT_EQ(file("co021_out_v45_v2e.txt"),
+            "\n THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE\n"
+            "\n DATA FILE TO PROCESS: co021.rwl                                         \n");
+
+  for (const char* quit : {"q\n", "\n"}) {
+    out = run(std::string("co021.rwl\nx\n") + quit);
+    EXPECT_EQ(exit_code_, 0);
+    const std::string end = "==> \n Program Terminating\n";
+    ASSERT_GE(out.size(), end.size());
+    EXPECT_EQ(out.substr(out.size() - end.size()), end) << quit;
+  }
+}
+
+TEST_F(InteractiveProgram, RunsOneDataFileToItsChronologiesAndSpectra) {
+  // Residuals without power transformation (the power question's empty
+  // answer), then every default.
+  const std::string out = run("co021.rwl\n1\ns\n" + std::string(1000, '\n'));
+  EXPECT_EQ(exit_code_, 0);
+  const std::string end = " Normal termination of program Quellbard_Version 45_v2e \n\n Hit RETURN to Quit";
+  ASSERT_GE(out.size(), end.size());
+  EXPECT_EQ(out.substr(out.size() - end.size()), end);
+  EXPECT_EQ(out.find("Want to try a different curve fit option"), std::string::npos);
+  EXPECT_EQ(out.find("Detrend the next data set in the same way"), std::string::npos);
+  EXPECT_EQ(occurrences(out, "Use HALD signal free convergence tweaks?"), 1u);
+
+  const std::string report = file("co021_out_v45_v2e.txt");
+  EXPECT_EQ(report.rfind("\n THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE\n\n DATA FILE TO PROCESS: co021.rwl", 0), 0u);
+  EXPECT_NE(report.find("\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n\n ORIGINAL DATA SET"),
+            std::string::npos);
+  EXPECT_NE(report.find(" RUNNING RBAR WINDOW WIDTH FOR VARIANCE STABILIZATION:    51\n\n HALD CONVERGENCE"),
+            std::string::npos);
+  EXPECT_EQ(report.find("ADDITIONAL SPLINE VARIANCE STABILIZATION OPTION"), std::string::npos);
+  EXPECT_EQ(report.find("ADAPTIVE POWER"), std::string::npos);
+  EXPECT_TRUE(exists("co021_STD_RAW_Resids.txt"));
+
+  // A running RBAR window of 51 years: ten columns and four blocks.
+  const auto columns = lines_of(file("co021_crns_col.txt"));
+  ASSERT_EQ(columns.size(), 789u);
+  EXPECT_EQ(columns[0], "  Year  SSize  StdCrn  SsfCrn  StdSig  SsfSig  StdSee  SsfSee  StdStb  SsfStb");
+  EXPECT_EQ(columns[1].size(), 77u);
+  EXPECT_EQ(chronology_blocks("co021_crns_tuc.txt"), 4u);
+  EXPECT_EQ(lines_of(file("co021_spectra.txt"))[0], " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN");
+  EXPECT_EQ(files_named("_Crns.txt"), 0);
+}
+
+TEST_F(InteractiveProgram, QuestionsWithoutDefaultsAskAgain) {
+  const std::string out = answer({{"Enter data file name", "co021.rwl"},
+                                  {"Enter a value between [0-4]", "1"},
+                                  {"Compute Indices by [R]atios or residual[S]", ""},
+                                  {"Compute Indices by [R]atios or residual[S]", "s"},
+                                  {"Power transform data? [T]rue or [F]alse", ""},
+                                  {"How to calculate the mean chronology", "3"},
+                                  {"Enter running RBAR window", "0"},
+                                  {"Use HALD signal free convergence tweaks?", "x"},
+                                  {"Use HALD signal free convergence tweaks?", "n"}});
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find("\n Error reading input [R] or [S]. Try again or enter / to exit\n"), std::string::npos);
+  EXPECT_NE(out.find("\n Mean index choice not admissible\n How to calculate the mean chronology"), std::string::npos);
+  EXPECT_NE(out.find("\n Answer not entered as y or n\n\n Use HALD"), std::string::npos);
+
+  const std::string report = file("co021_out_v45_v2e.txt");
+  EXPECT_NE(report.find(" TUKEY ROBUST BIWEIGHT MEAN CHRONOLOGY CALCULATED:      2\n"), std::string::npos);
+  EXPECT_NE(report.find("\n ORIGINAL CONVERGENCE CRITERIA USED - MAY BE SLOWER TO CONVERGE\n"), std::string::npos);
+  // No running RBAR window: eight columns, two blocks, and the spectra of the
+  // years with sample depth 5 or more of the two chronologies.
+  const auto columns = lines_of(file("co021_crns_col.txt"));
+  EXPECT_EQ(columns[0], "  Year  SSize  StdCrn  SsfCrn  StdSig  SsfSig  StdSee  SsfSee");
+  EXPECT_EQ(columns[1].size(), 61u);
+  EXPECT_EQ(chronology_blocks("co021_crns_tuc.txt"), 2u);
+  int deep = 0;
+  for (std::size_t r = 1; r < columns.size(); ++r) deep += std::stoi(columns[r].substr(6, 6)) >= 5 ? 1 : 0;
+  EXPECT_EQ(lines_of(file("co021_spectra.txt")).size(), static_cast<std::size_t>(deep / 3 + 2));
+}
+
+TEST_F(InteractiveProgram, StartingOverAfterAnotherRegionalCurveAsksEverythingAgain) {
+  const std::string out = answer({{"Enter data file name", "co021.rwl"},
+                                  {"Enter a value between [0-4]", "1"},
+                                  {"Compute Indices", "r"},
+                                  {"General Curve fit options", "-2"},
+                                  {"Enter running RBAR window", "0"},
+                                  {"Different RCS detrending?", "t"},
+                                  {"Select RCS curve fit options", "x"},
+                                  {"General Curve fit options", "6"},
+                                  {"Enter running RBAR window", "0"}});
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_EQ(occurrences(out, "How to calculate the mean chronology"), 2u);
+  EXPECT_EQ(occurrences(out, "Use HALD signal free convergence tweaks?"), 2u);
+  EXPECT_EQ(occurrences(out, "OKAY, LET US BEGIN:"), 2u);
+  const std::string report = file("co021_out_v45_v2e.txt");
+  EXPECT_NE(report.find(" REGIONAL CURVE STANDARDIZATION (RCS):  OPT   -2\n"), std::string::npos);
+  EXPECT_NE(report.find(" HORIZONTAL LINE THROUGH MEAN:  OPT    6\n"), std::string::npos);
+}
+
+TEST_F(InteractiveProgram, PowerTransformationShowsSpreadAgainstLevelFirst) {
+  // The first plot after the questions is the spread-versus-level plot of
+  // the transformation, which saves to fig1b.ps.
+  const std::string out = answer({{"Enter data file name", "co021.rwl"},
+                                  {"Enter a value between [0-4]", "1"},
+                                  {"Compute Indices", "s"},
+                                  {"Power transform data?", "t"},
+                                  {"Use HALD signal free convergence tweaks?", ""},
+                                  {"enter option number", "s"},
+                                  {"enter option number", "c"}});
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_TRUE(exists("fig1b.ps"));
+  EXPECT_LT(out.find("enter option number"), out.find("CONSTANT ADDED"));
+  EXPECT_NE(file("co021_out_v45_v2e.txt").find("\n THE SERIES HAVE HAD ADAPTIVE POWER TRANSFORMATIONS APPLIED\n"),
+            std::string::npos);
+  EXPECT_TRUE(exists("co021_SSF_PTR_Resids.txt"));
+}
+
+}  // namespace
+}  // namespace qb
