@@ -6,34 +6,6 @@
 #include "plots/plot_file_name.hpp"
 
 namespace qb {
-namespace {
-
-void widen(float value, float& low, float& high) {
-  high = std::max(high, value);
-  low = std::min(low, value);
-}
-
-void draw_axes(PlotCanvas& canvas, const AxisLimits& limits, int axis) {
-  const AxisLimits axes = drawable(limits);
-  canvas.environment(axes.xmin, axes.xmax, axes.ymin, axes.ymax, 0, axis);
-}
-
-constexpr int kGrid = 2;
-
-// The rows of series j that its span covers and the matrix holds.
-std::span<const float> series_rows(const Matrix& indices, int j, const SeriesSpan& span) {
-  if (j >= indices.cols()) return {};
-  const int rows = std::clamp(span.last_year - span.first_year + 1, 0, indices.rows());
-  return indices.column(j).first(static_cast<std::size_t>(rows));
-}
-
-std::vector<float> years_from(int first_year, std::size_t count) {
-  std::vector<float> years(count);
-  for (std::size_t k = 0; k < count; ++k) years[k] = static_cast<float>(first_year + static_cast<int>(k));
-  return years;
-}
-
-}  // namespace
 
 RegionalCurveFitPage plt1_page(const RegionalCurveFitPlot& plot) {
   RegionalCurveFitPage page;
@@ -72,7 +44,7 @@ void plt1(const RegionalCurveFitPlot& plot) {
         canvas.colour(kBlack);
         canvas.subpages(1, 1);
         canvas.width(1);
-        draw_axes(canvas, page.axes, kGrid);
+        draw_axes(canvas, page.axes, kGridAxes);
         canvas.labels("Biological Year", "Y", title);
         canvas.colour(kRed);
         canvas.line(page.points.x, page.points.first);
@@ -130,7 +102,7 @@ void plt2(const Matrix& indices, std::span<const SeriesSpan> spans, float missin
         canvas.colour(kBlack);
         canvas.subpages(1, 2);
         canvas.width(1);
-        draw_axes(canvas, page.axes, kGrid);
+        draw_axes(canvas, page.axes, kGridAxes);
         canvas.labels("Calendar Year", "Y", "First Detrending");
         canvas.colour(kRed);
         for (std::size_t j = 0; j < spans.size(); ++j) {
@@ -139,7 +111,7 @@ void plt2(const Matrix& indices, std::span<const SeriesSpan> spans, float missin
         }
         canvas.colour(kBlack);
         canvas.width(1);
-        draw_axes(canvas, page.axes, kGrid);
+        draw_axes(canvas, page.axes, kGridAxes);
         canvas.labels("Calendar Year", "Y", "Average Indices");
         canvas.colour(kRed);
         canvas.line(page.years, page.averages);
@@ -192,7 +164,7 @@ PlotMenuExit plt3(const SeriesCurvePlot& plot) {
         canvas.colour(kBlack);
         canvas.subpages(1, 2);
         canvas.width(1);
-        draw_axes(canvas, page.upper, kGrid);
+        draw_axes(canvas, page.upper, kGridAxes);
         canvas.labels("Biological Year", "Y", title);
         canvas.colour(kRed);
         canvas.line(page.ring_ages, plot.measurements.first(n));
@@ -202,7 +174,7 @@ PlotMenuExit plt3(const SeriesCurvePlot& plot) {
 
         canvas.colour(kBlack);
         canvas.width(1);
-        draw_axes(canvas, page.lower, kGrid);
+        draw_axes(canvas, page.lower, kGridAxes);
         canvas.labels("Calendar Year", "Y", id);
         canvas.colour(kRed);
         canvas.line(page.years, plot.index.first(n));

@@ -2,11 +2,16 @@
 // fixed-length texts and the axis limits handed to the library.
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text_file.hpp"
+#include "plots/plot_canvas.hpp"
+#include "series/data_set.hpp"
+#include "series/matrix.hpp"
 
 namespace qb {
 
@@ -16,6 +21,13 @@ inline constexpr int kWhite = 0;
 inline constexpr int kBlack = 15;
 inline constexpr int kRed = 1;
 inline constexpr int kBlue = 9;
+
+// Axis codes of plenv: box with labelled ticks, the same with a grid at the
+// major ticks, the same as the first with logarithmic y ticks (the values
+// already base-10 logarithms).
+inline constexpr int kPlainAxes = 0;
+inline constexpr int kGridAxes = 2;
+inline constexpr int kLogYAxes = 20;
 
 inline constexpr int kSolidLine = 1;
 inline constexpr int kLongDashLine = 3;
@@ -55,6 +67,32 @@ inline AxisLimits drawable(AxisLimits limits) {
     limits.ymax += 1.0f;
   }
   return limits;
+}
+
+inline void widen(float value, float& low, float& high) {
+  high = std::max(high, value);
+  low = std::min(low, value);
+}
+
+// plenv with limits the library accepts.
+inline void draw_axes(PlotCanvas& canvas, const AxisLimits& limits, int axis) {
+  const AxisLimits axes = drawable(limits);
+  canvas.environment(axes.xmin, axes.xmax, axes.ymin, axes.ymax, 0, axis);
+}
+
+// Consecutive years (or ages) from `first_year` on, as abscissae.
+inline std::vector<float> years_from(int first_year, std::size_t count) {
+  std::vector<float> years(count);
+  for (std::size_t k = 0; k < count; ++k) years[k] = static_cast<float>(first_year + static_cast<int>(k));
+  return years;
+}
+
+// The rows of series j (series-relative: row 0 is its first year) that its
+// span covers and the matrix holds.
+inline std::span<const float> series_rows(const Matrix& values, int j, const SeriesSpan& span) {
+  if (j < 0 || j >= values.cols()) return {};
+  const int rows = std::clamp(span.last_year - span.first_year + 1, 0, values.rows());
+  return values.column(j).first(static_cast<std::size_t>(rows));
 }
 
 // A value at a 1-based position of a curve indexed by biological age; a

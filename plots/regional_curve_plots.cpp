@@ -10,13 +10,7 @@
 namespace qb {
 namespace {
 
-constexpr int kGrid = 2;
 constexpr int kMostPanels = 20;
-
-void draw_axes(PlotCanvas& canvas, const AxisLimits& limits, int axis) {
-  const AxisLimits axes = drawable(limits);
-  canvas.environment(axes.xmin, axes.xmax, axes.ymin, axes.ymax, 0, axis);
-}
 
 std::string iteration_label(std::size_t iteration) {
   if (iteration == 0) return "Initial RC and Fit";
@@ -87,7 +81,7 @@ void plt4(const RegionalCurveSet& set) {
           // Each plenv moves on to the next panel.
           draw_axes(canvas, {0.0f, static_cast<float>(set.age_offset + static_cast<int>(points.x.size())),
                              range.ymin, range.ymax},
-                    kGrid);
+                    kGridAxes);
           canvas.labels("Biological Year", "Y", iteration_label(it));
           canvas.colour(kBlue);
           canvas.width(1);
@@ -109,7 +103,7 @@ void plt5(const RegionalCurveSet& set) {
         canvas.subpages(1, 1);
         canvas.colour(kBlack);
         canvas.width(1);
-        draw_axes(canvas, {0.0f, static_cast<float>(set.ages) + 10.0f, range.ymin, range.ymax}, kGrid);
+        draw_axes(canvas, {0.0f, static_cast<float>(set.ages) + 10.0f, range.ymin, range.ymax}, kGridAxes);
         canvas.labels("Biological Year", "Y", "Regional Curves");
         // The legend reads "Initial/Final" above the frame, each word in the
         // colour of its curve.

@@ -71,8 +71,7 @@ void plot1(const TimeSeriesPlot& plot) {
   PageDrawing draw = [&](PlotCanvas& canvas) {
     canvas.subpages(1, 1);
     canvas.colour(kBlack);
-    const AxisLimits axes = drawable(page.axes);
-    canvas.environment(axes.xmin, axes.xmax, axes.ymin, axes.ymax, 0, 0);
+    draw_axes(canvas, page.axes, kPlainAxes);
     if (!series_absent(plot.reference)) {
       canvas.width(plot.reference_width);
       if (plot.reference.front() == kEpsThresholdLine) canvas.line_style(kLongDashLine);

@@ -4,11 +4,16 @@
 
 #include <vector>
 
+#include "detrend/power_transform.hpp"
 #include "platform/screen_device.hpp"
 #include "platform/startup_environment.hpp"
 #include "plots/biological_age_plots.hpp"
 #include "plots/regional_curve_plots.hpp"
+#include "plots/series_overlay_plots.hpp"
+#include "plots/spectrum_plot.hpp"
+#include "plots/spread_level_plot.hpp"
 #include "plots/time_series_plot.hpp"
+#include "series/data_set_loader.hpp"
 #include "tests/support/test_support.hpp"
 
 // Font lookup (fontconfig, under the cairo devices) and the library's driver
@@ -101,6 +106,45 @@ TEST_F(PlotLibrary, RegionalCurvePlots) {
   ScriptedConsole console("s\nc\n");
   plt5(set);
   expect_saved("fig1");
+}
+
+TEST_F(PlotLibrary, SeriesOverlayPlots) {
+  Matrix curves(80, 4);
+  for (int j = 0; j < 4; ++j) {
+    const std::vector<float> column = ramp(80, 0.9f + 0.02f * static_cast<float>(j), 0.002f);
+    std::copy(column.begin(), column.end(), curves.column(j).begin());
+  }
+  const std::vector<float> reference(80, 1.0f);
+  {
+    ScriptedConsole console("s\nc\n");
+    spaghetti(curves, {80, 4, 1901, reference, {"Years", "Indices", "Chronology Iterations", "First", "Final"}});
+    expect_saved("ChronologyIterations.ps");
+  }
+  // Drawn on the screen only.
+  const std::vector<SeriesSpan> spans = {{1901, 1980, 80}, {1921, 1960, 40}};
+  linguine2(curves, curves, {spans, {1901, 1980, 80}, reference, {"Years", "Measurements", "Overlay", "0", "1"}});
+  EXPECT_EQ(read_file("screen.png").substr(1, 3), "PNG");
+}
+
+TEST_F(PlotLibrary, SpectrumPlot) {
+  const std::vector<float> frequency = ramp(41, 0.0f, 0.0125f);
+  const std::vector<float> first = ramp(41, 2.0f, -0.045f);
+  const std::vector<float> second = ramp(41, 1.0f, 0.01f);
+  ScriptedConsole console("s\nc\n");
+  plt6({frequency, first, second, "STD Power Spectrum", "SSF Power Spectrum"});
+  expect_saved("fig1b.ps");
+}
+
+// The power transformation draws its spread-versus-level plot through its
+// plot seam, here from a real data set.
+TEST_F(PlotLibrary, SpreadLevelPlotOfRealRingWidths) {
+  auto input = TextInput::open(testing::shared_data("co021.rwl"));
+  ASSERT_TRUE(input);
+  DataSet data;
+  ScriptedConsole console("\ns\nc\n");
+  ASSERT_EQ(loaddat(FormatMenu::kListFile, *input, data), LoadStatus::kLoaded);
+  slpt1(data.x, data.spans, 0, scatplt);
+  expect_saved("fig1b.ps");
 }
 
 }  // namespace
