@@ -244,12 +244,12 @@ float effective_number(float n, float rbar) {
   return n / ((n - 1.0f) * rbar + 1.0f);
 }
 
+}  // namespace
+
 float expressed_population_signal(float n, float rbar) {
   if (n == 0.0f) return 0.0f;
   return rbar * n / ((1.0f - rbar) + rbar * n);
 }
-
-}  // namespace
 
 WindowRbar rrbar(const Matrix& x, std::span<const SeriesSpan> spans, const SeriesSpan& whole, int window_start,
                  int window_length) {

@@ -34,6 +34,11 @@ struct WindowRbar {
 WindowRbar rrbar(const Matrix& x, std::span<const SeriesSpan> spans, const SeriesSpan& whole, int window_start,
                  int window_length);
 
+// Expressed population signal of a year with n series whose mean
+// inter-series correlation is rbar: n rbar / ((1 - rbar) + n rbar); 0 for a
+// year without series.
+float expressed_population_signal(float n, float rbar);
+
 // One row of the window table: a window that yielded a value.
 struct RbarWindow {
   int centre_year = 0;

@@ -56,9 +56,14 @@ void after_iteration(EngineCall& call) {
   results.signal_free.sd = state.last_summary.scale;
   results.sample_depth = state.last_summary.count;
 
-  if (call.options.regional) regional_curves_output(call);
-  // Without a regional curve the series overlay plots of the first and the
-  // last detrending are drawn here.
+  if (call.options.regional) {
+    regional_curves_output(call);
+  } else {
+    if (call.options.biweight_plots && call.options.mean_type == kSummaryBiweightMean) {
+      draw_biweights(call, "Biweights For Signal Free Chronology");
+    }
+    series_overlay_plots(call);
+  }
   outcome_message(call);
 }
 

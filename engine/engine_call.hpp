@@ -89,8 +89,46 @@ void realign_to_calendar_rows(Matrix& matrix, const std::vector<SeriesSpan>& spa
 EngineOutcome signal_free_iteration(EngineCall& call);
 
 // After the iteration: the final signal-free chronology, the regional curves file and
-// plots, and the outcome message.
+// plots (without a regional curve, the series overlay plots), and the outcome message.
 void after_iteration(EngineCall& call);
+
+// Running RBAR window set: the standard chronology stabilised by running
+// Rbar and, as the user accepts it, by a spline of its spread.
+void standard_stabilisation_pass(EngineCall& call);
+
+// The standard and signal-free chronologies centred on 1.0 (after a
+// convergence retry: brought to the first run's spread), then compared in a
+// plot.
+void adjust_chronologies(EngineCall& call);
+
+// Running RBAR window set: the signal-free chronology stabilised like the
+// standard one, the optional final detrending of a regional or mean-line
+// chronology, and both stabilised chronologies matched in spread.
+void signal_free_stabilisation_pass(EngineCall& call);
+
+enum class StabilisationPass { kStandard, kSignalFree };
+
+// The spline stabilisation of `column` (a running-RBAR stabilised
+// chronology) with the stabilisation option, and with `dialogue` its plots
+// and the question whether the user is happy with it. Without the dialogue,
+// or when the user settles on option 0, the column is left as it is.
+void spline_stabilisation(EngineCall& call, StabilisationPass pass, std::vector<float>& column, bool dialogue);
+
+// Offers to remove a smoothing spline from the stabilised signal-free
+// chronology; the detrended chronology replaces it when the user accepts.
+void final_detrending(EngineCall& call, std::vector<float>& chronology);
+
+// The interactive program's plot of the biweight weights of the latest
+// chronology (Tukey biweight mean only).
+void draw_biweights(const EngineCall& call, std::string_view title);
+
+// Without a regional curve: the series' measurements, curves and indices
+// of the first detrending against those of the last iteration.
+void series_overlay_plots(const EngineCall& call);
+
+// The convergence statistics, the iteration differences and the smoothed
+// chronology of every iteration.
+void iteration_plots(EngineCall& call);
 
 // One regional fit of a matrix of series (series-relative rows) into
 // state.raw_curve / state.fitted_curve, with the given in/out option.

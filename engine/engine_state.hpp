@@ -145,13 +145,18 @@ struct EngineState {
   int convergence_retry = 0;
 
   // The chronology a stabilisation pass works on (the centred standard
-  // chronology, then each iteration's) and the sample depth as reals.
+  // chronology, then each iteration's, then the adjusted signal-free
+  // chronology) and the sample depth of the standard chronology.
   std::vector<float> rbar_chronology;
-  std::vector<float> rbar_depth;
+  std::vector<int> rbar_depth;
   // The per-row summary of the latest iteration's indices, before any
   // flooring or centring, and its biweight weight summary.
   ChronologyRows last_summary;
   Matrix weight_summary;
+
+  // Column k: the smoothed chronology of iteration k, as the last plot of
+  // the iterations draws it.
+  Matrix smoothed_iterations;
 };
 
 }  // namespace qb

@@ -59,13 +59,15 @@ EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& 
   }
   first_detrending(call);
   standard_chronology(call);
-  // The standard stabilisation pass (running RBAR window set) belongs here,
-  // between the standard chronology and the iteration.
+  // A window of 0 stabilises nothing.
+  const bool stabilise = options.rbar_window != 0;
+  if (stabilise) standard_stabilisation_pass(call);
   results.outcome = signal_free_iteration(call);
   if (results.outcome == EngineOutcome::kRetryRequested) return results;
   after_iteration(call);
-  // The chronology adjustment, the signal-free stabilisation pass and the
-  // remaining diagnostic plots follow here, in that order.
+  adjust_chronologies(call);
+  if (stabilise) signal_free_stabilisation_pass(call);
+  iteration_plots(call);
   return results;
 }
 

@@ -42,6 +42,12 @@ struct EngineOptions {
   float threshold = 0.0001f;
   // Running RBAR window in years; 0 runs no stabilisation pass.
   int rbar_window = 0;
+  // Threads the running Rbar may use (its results do not depend on them);
+  // 0: one per hardware thread.
+  int rbar_threads = 0;
+  // Spline stabilisation of the spread of the chronologies: 0 none, 1 the
+  // age-dependent spline, 10 or more a spline of that many years, -10 or
+  // less a spline of that percentage of the chronology length.
   int stabilisation = 0;
   // Super smoother bass value.
   float alpha = 0.0f;
@@ -79,6 +85,9 @@ struct EngineOptions {
   float retry_constant = 0.0f;
   // The data-set file name; the output files are named after it.
   std::string file_name;
+  // The interactive program also shows the biweight weights of the Tukey
+  // biweight chronologies.
+  bool biweight_plots = false;
 };
 
 inline constexpr float kDefaultCurveFloor = 0.02f;
@@ -97,13 +106,27 @@ struct ChronologyBlock {
   std::vector<float> sd;
 };
 
+// The variance-stabilised chronologies, by calendar row.
+struct StabilisedChronologies {
+  std::vector<float> standard;
+  std::vector<float> signal_free;
+};
+
 struct EngineResults {
   EngineOutcome outcome = EngineOutcome::kConverged;
-  // The standard (first-pass) chronology, centred on 1.0.
+  // The standard (first-pass) chronology, centred on 1.0 after its leading
+  // rows of low sample depth (after a convergence retry: with the spread of
+  // the first run's standard chronology).
   ChronologyBlock standard;
-  // The final signal-free chronology (after kRetryRequested: the chronology
-  // of the last iteration that did not rise).
+  // The final signal-free chronology, centred or rescaled in the same way
+  // (after kRetryRequested: the chronology of the last iteration that did
+  // not rise). With a running RBAR window it is never negative.
   ChronologyBlock signal_free;
+  // With a running RBAR window: both chronologies with their variance
+  // stabilised, then matched to the spread of the standard chronology with
+  // mean 1.0 and no negative value. Empty without a window; a call that
+  // returns for a retry has stabilised the standard chronology only.
+  StabilisedChronologies stabilised;
   // Series per calendar row.
   std::vector<int> sample_depth;
   // Calendar rows x series: the indices of the last iteration.
@@ -120,6 +143,7 @@ struct EngineResults {
   int retry_counter = 0;
   // The curve option as the call leaves it (fall-backs, 0 run as 6).
   int curve_option = 0;
+  // The stabilisation option last accepted in a stabilisation dialogue.
   int stabilisation = 0;
 };
 

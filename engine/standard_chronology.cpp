@@ -99,6 +99,10 @@ void standard_chronology(EngineCall& call) {
   results.standard.sd = std::move(summary.scale);
   results.sample_depth = std::move(summary.count);
   state.weight_summary = std::move(summary.weights);
+  if (call.options.biweight_plots && call.options.mean_type == kSummaryBiweightMean && call.first_run) {
+    draw_biweights(call, call.entry_curve_option == 0 ? "Biweights For Raw Data Chronology"
+                                                      : "Biweights For Standard Chronology");
+  }
 
   // A retry run centres its chronology with the mean the previous call left,
   // so that every run of the data set sits on the same level.

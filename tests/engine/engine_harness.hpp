@@ -2,9 +2,11 @@
 // made up in place, and the scripted answers an engine call needs.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "engine/sigfree.hpp"
 #include "platform/report_file.hpp"
 #include "platform/text_file.hpp"
 #include "series/data_set.hpp"
@@ -53,9 +55,53 @@ inline DataSet make_data_set(const std::vector<MadeUpSeries>& series) {
   return data;
 }
 
+// A site of `series` trees that all end in year 1500 + years - 1, tree j
+// starting `stagger` x j years after the first: an age trend times a signal
+// the trees share times each tree's own wobble, so their indices correlate.
+inline DataSet common_signal_site(int series, int years, int stagger) {
+  std::vector<MadeUpSeries> trees;
+  for (int j = 0; j < series; ++j) {
+    MadeUpSeries tree;
+    tree.first_year = 1500 + stagger * j;
+    for (int year = tree.first_year; year < 1500 + years; ++year) {
+      const float age = static_cast<float>(year - tree.first_year);
+      const float shared = 1.0f + 0.3f * std::sin(1.7f * static_cast<float>(year)) *
+                                      std::cos(0.031f * static_cast<float>(year));
+      const float own = 1.0f + 0.1f * std::sin(2.3f * age * static_cast<float>(j + 1) + static_cast<float>(j));
+      tree.values.push_back((0.5f + 1.5f * std::exp(-0.02f * age)) * shared * own);
+    }
+    trees.push_back(std::move(tree));
+  }
+  return make_data_set(trees);
+}
+
 inline ReportFile open_report(const std::string& path) {
   auto file = TextOutput::create(path);
   return ReportFile(std::move(*file));
+}
+
+// What one engine call left: its results, the console output and the
+// report file.
+struct AnsweredRun {
+  EngineResults results;
+  std::string shown;
+  std::string report;
+};
+
+// One engine call with scripted answers; the report goes to "report.txt" in
+// the working directory.
+inline AnsweredRun run_answered(DataSet& data, const EngineOptions& options, EngineState& state,
+                                const std::string& answers) {
+  AnsweredRun run;
+  {
+    ReportFile report = open_report("report.txt");
+    ScriptedConsole console(answers);
+    run.results = sigfree(data, options, state, report);
+    run.shown = console.output();
+    report.close();
+  }
+  run.report = read_file("report.txt");
+  return run;
 }
 
 // Enough empty answers for every plot menu and question of a long run: each
