@@ -1,21 +1,9 @@
 #include "batch/data_set_chronologies.hpp"
 
 #include <algorithm>
-#include <utility>
 
 namespace qb {
 namespace {
-
-// TEMPORARY until the stabilised chronologies land in EngineResults.
-template <class R>
-std::pair<const std::vector<float>*, const std::vector<float>*> stabilised_of(const R& results) {
-  static const std::vector<float> none;
-  if constexpr (requires { results.stabilised.standard; }) {
-    return {&results.stabilised.standard, &results.stabilised.signal_free};
-  } else {
-    return {&none, &none};
-  }
-}
 
 template <class T>
 std::span<const T> first_rows(const std::vector<T>& values, int rows) {
@@ -36,9 +24,8 @@ DataSetChronologies data_set_chronologies(const EngineResults& results, int firs
     rows = std::min(rows, v->size());
   }
   rows = std::min(rows, results.sample_depth.size());
-  const auto [stabilised_standard, stabilised_signal_free] = stabilised_of(results);
-  const bool with_stabilised =
-      rbar_window > 0 && stabilised_standard->size() >= rows && stabilised_signal_free->size() >= rows;
+  const bool with_stabilised = rbar_window > 0 && results.stabilised.standard.size() >= rows &&
+                               results.stabilised.signal_free.size() >= rows;
   c.years = static_cast<int>(rows);
   c.standard = first_rows(results.standard.value, c.years);
   c.standard_sd = first_rows(results.standard.sd, c.years);
@@ -46,8 +33,8 @@ DataSetChronologies data_set_chronologies(const EngineResults& results, int firs
   c.signal_free_sd = first_rows(results.signal_free.sd, c.years);
   c.sample_depth = first_rows(results.sample_depth, c.years);
   if (with_stabilised) {
-    c.stabilised_standard = first_rows(*stabilised_standard, c.years);
-    c.stabilised_signal_free = first_rows(*stabilised_signal_free, c.years);
+    c.stabilised_standard = first_rows(results.stabilised.standard, c.years);
+    c.stabilised_signal_free = first_rows(results.stabilised.signal_free, c.years);
   }
   return c;
 }

@@ -89,7 +89,7 @@ EngineOptions engine_options(ProgramKind kind, const AnalysisOptions& options, i
   engine.retry_counter = retry_counter;
   engine.retry_constant = retry_constant(retry_counter);
   engine.file_name = std::string(data_set_name);
-  static_cast<void>(kind);
+  engine.biweight_plots = kind == ProgramKind::kInteractive;
   return engine;
 }
 
