@@ -2,6 +2,7 @@
 // the test process by a console that answers each prompt by its text.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -177,6 +178,32 @@ TEST_F(ListFileRoad, SecondTryAndSameWayAnswers) {
   EXPECT_EQ(file("STDSTB_Crns.txt"), "");
   EXPECT_EQ(file("SSFSTB_Crns.txt"), "");
   EXPECT_EQ(lines_of(file("co021_crns_tuc.txt"))[2].substr(82, 6), "stdcrn");
+}
+
+TEST_F(ListFileRoad, FewSeriesGiveNoSpectrumAndTheRunGoesOn) {
+  // Four series: no year reaches the sample depth of the spectra.
+  auto out_file = TextOutput::create(dir_.file("four.rwl"));
+  ASSERT_TRUE(out_file);
+  for (int s = 0; s < 4; ++s) {
+    std::vector<float> widths;
+    for (int t = 0; t < 40; ++t) {
+      widths.push_back(1.0f + 0.6f * std::exp(-static_cast<float>(t) / 15.0f) +
+                       0.2f * std::sin(0.7f * static_cast<float>(t + s)));
+    }
+    const std::string id = "S" + std::to_string(s + 1);
+    trrw(TrrwMode::kWriteWidths, *out_file, {id, 1900 + s, widths, {}, "site"});
+  }
+  out_file->close();
+  write_file(dir_.file("list.txt"), "four.rwl\n");
+  AnsweringConsole console(std::vector<Answer>{{"Signal Free list file name", "list.txt"}});
+  exit_code_ = testing::run_driver(run_batch_program, console);
+  const std::string& out = console.output();
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find("\n No spectra:     0 years reach a sample depth of 5; at least 9 are needed.\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("Want to try a different curve fit option?"), std::string::npos);
+  EXPECT_EQ(file("four_spectra.txt"), " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN\n");
+  EXPECT_EQ(lines_of(file("four_crns_col.txt")).size(), 44u);
 }
 
 }  // namespace
