@@ -130,25 +130,5 @@ TEST(TucsonChronologyFile, BlocksReadBackWithTheirLabelsAndGoToTheRunWideFiles) 
   EXPECT_EQ(t[2].substr(82, 6), "ssfstb");
 }
 
-TEST(TucsonChronologyFile, WithoutStabilisedChronologiesTwoRawBlocks) {
-  ScratchDirectory dir;
-  ScriptedConsole console;
-  const MadeUp m;
-  std::array<TextOutput, 4> run_wide;
-  RunWideChronologyFiles targets;
-  for (std::size_t k = 0; k < run_wide.size(); ++k) {
-    run_wide[k] = *TextOutput::create("run" + std::to_string(k) + ".txt");
-    targets[k] = &run_wide[k];
-  }
-  auto t = titles();
-  write_tucson_file(console.console(), m.chronologies(false, true), "a.b.rwl", t, targets);
-  for (auto& file : run_wide) file.close();
-  EXPECT_EQ(read_blocks("a_crns_tuc.txt").size(), 2u);
-  EXPECT_EQ(lines_of(read_file("run0.txt"))[1].substr(82, 6), "rawcrn");
-  EXPECT_EQ(lines_of(read_file("run1.txt"))[1].substr(82, 6), "adjcrn");
-  EXPECT_EQ(read_file("run2.txt"), "");
-  EXPECT_EQ(read_file("run3.txt"), "");
-}
-
 }  // namespace
 }  // namespace qb

@@ -84,16 +84,5 @@ TEST(Spectra, FileHoldsOneRowPerFrequency) {
   EXPECT_NEAR(std::stof(lines[peak].substr(0, 9)), 0.5f / (2.0f * 3.14159265f), 0.002f);
 }
 
-TEST(Spectra, TooFewYearsLeaveTheHeaderAlone) {
-  ScratchDirectory dir;
-  for (int n : {0, 8}) {
-    ScriptedConsole console;
-    spectra(console.console(), waves(n), false, "site.rwl");
-    EXPECT_EQ(read_file("site_spectra.txt"), " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN\n") << n;
-    EXPECT_EQ(lines_of(console.output()).size(), 2u) << n;
-    EXPECT_NE(console.output().find("No spectra:"), std::string::npos);
-  }
-}
-
 }  // namespace
 }  // namespace qb

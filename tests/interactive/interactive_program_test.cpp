@@ -77,6 +77,12 @@ TEST_F(InteractiveProgram, SlashAtTheFirstPromptEndsTheProgramAtOnce) {
   EXPECT_NE(out.find("********* Version 45_v2e *********"), std::string::npos);
   EXPECT_EQ(out.find("List File Version"), std::string::npos);
   EXPECT_EQ(files_named("_out_"), 0);
+
+  // The end of the input is no answer: the run ends abnormally.
+  const std::string ended = run("");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(ended.find("==> \n Abnormal termination of program Quellbard_Version 45_v2e \n\n Hit RETURN to Quit"),
+            std::string::npos);
 }
 
 TEST_F(InteractiveProgram, UnusableNamesAskForAnotherName) {
@@ -137,7 +143,24 @@ TEST_F(InteractiveProgram, RunsOneDataFileToItsChronologiesAndSpectra) {
             std::string::npos);
   EXPECT_EQ(report.find("ADDITIONAL SPLINE VARIANCE STABILIZATION OPTION"), std::string::npos);
   EXPECT_EQ(report.find("ADAPTIVE POWER"), std::string::npos);
-  EXPECT_TRUE(exists("co021_STD_RAW_Resids.txt"));
+
+  // The runs after a rise add a constant to the measurements; the series
+  // file of the first detrending still holds the measurements as read.
+  EXPECT_NE(out.find("CONSTANT ADDED TO ALL MEASUREMENTS TO AID CONVERGENCE(?):       0.100"), std::string::npos);
+  for (const char* name : {"co021_STD_RAW_Data.txt"}) {
+    auto written = TextInput::open(dir_.file(name));
+    auto read = TextInput::open(dir_.file("co021.rwl"));
+    ASSERT_TRUE(written && read) << name;
+    DecadalReadState written_state;
+    DecadalReadState read_state;
+    testing::ScriptedConsole quiet;
+    for (int s = 0; s < 35; ++s) {
+      const DecadalSeries a = trrw(TrrwMode::kReadWidths, *written, written_state);
+      const DecadalSeries b = trrw(TrrwMode::kReadWidths, *read, read_state);
+      ASSERT_EQ(a.count, b.count) << name << " " << s;
+      for (int i = 0; i < a.count; ++i) ASSERT_NEAR(a.values[i], b.values[i], 0.0006f) << name << " " << s;
+    }
+  }
 
   // A running RBAR window of 51 years: ten columns and four blocks.
   const auto columns = lines_of(file("co021_crns_col.txt"));
