@@ -161,9 +161,10 @@ TEST_P(StabilisationOnRealData, WritesTheRbarFilesAndFiniteStabilisedChronologie
   EXPECT_EQ(questions, stabilisation == 0 ? 0 : 2);
   const int applied = count_of(run.report, "SPLINE VARIANCE STABILIZATION APPLIED");
   EXPECT_EQ(applied, stabilisation == 0 ? 0 : 1);
-  if (stabilisation == 30) EXPECT_EQ(count_of(run.report, "STABILIZATION APPLIED:   30"), 1);
-  if (stabilisation == -20) {
-    const int stiffness = static_cast<int>(0.2f * static_cast<float>(years));
+  if (stabilisation != 0 && stabilisation != 1) {
+    // A percentage is reported in years.
+    const int stiffness =
+        stabilisation > 0 ? stabilisation : static_cast<int>(-0.01f * stabilisation * static_cast<float>(years));
     EXPECT_EQ(count_of(run.report, format_record("('STABILIZATION APPLIED: ',i4,$)", stiffness)), 1);
   }
 }
@@ -245,7 +246,7 @@ TEST(StabilisationPasses, RawAveragesTakeTheRawDataNamesInTheStandardPassOnly) {
   EXPECT_TRUE(drew_title(canvas, "Mean Adjust RAW Chron"));
 }
 
-TEST(StabilisationPasses, AConvergenceRetryComputesTheStandardSplineButKeepsTheRbarChronology) {
+TEST(StabilisationPasses, AConvergenceRetryKeepsTheRunningRbarStandardChronology) {
   ScratchDirectory dir;
   const DataSet site = common_signal_site(8, 200, 2);
   std::vector<std::vector<float>> stable_standard;
