@@ -4,8 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "batch/analysis_options.hpp"
+#include "batch/chronology_menus.hpp"
+#include "batch/curve_fit_menu.hpp"
 #include "batch/data_set_checks.hpp"
+#include "batch/index_type_menu.hpp"
 #include "batch/program_texts.hpp"
+#include "batch/series_selection.hpp"
 #include "platform/bounds.hpp"
 #include "platform/report_file.hpp"
 #include "platform/text_file.hpp"
@@ -30,6 +35,8 @@ struct DataSetRun {
   std::string name;  // as read from the list file, kNameLength characters
   ReportFile report;
   DataSet data;
+  // The selected series, from which every engine run rebuilds the measurements.
+  Matrix saved_measurements;
 };
 
 class BatchProgram {
@@ -88,7 +95,10 @@ class BatchProgram {
     test_missing_values(run);
     test_coverage(run);
     write_span_summary(console_, run.report, run.data);
+    choose_index_type(run);
     report_segment_lengths(run);
+    select_series(run);
+    if (choose_curve_fit(run, !same_way())) choose_chronology_options(run);
   }
 
   void open_report(DataSetRun& run) {
@@ -162,6 +172,65 @@ class BatchProgram {
     write_segment_length_statistics(console_, run.report, "ORIGINAL DATA SET", segment_lengths_);
   }
 
+  // The questions marked "first data set" are asked while the data-set
+  // counter is 1 (again on a second try of the first data set); later data
+  // sets take the answers as they stand and only echo them.
+  bool first_data_set() const { return data_set_counter_ == 1; }
+
+  void choose_index_type(DataSetRun& run) {
+    if (first_data_set()) ask_index_type(ProgramKind::kListFile, console_, options_);
+    echo_index_type(ProgramKind::kListFile, run.report, options_);
+  }
+
+  void select_series(DataSetRun& run) {
+    qb::select_series(console_, run.report, run.data, run.name, segment_lengths_);
+    run.saved_measurements = saved_measurements(run.data);
+  }
+
+  // A yes to detrending the next data set in the same way skips its curve-fit
+  // menu.
+  bool same_way() const { return same_way_answer_ == 'Y' || same_way_answer_ == 'y'; }
+
+  // The curve-fit menu (when shown) and the echo of the curve. False when a
+  // regional curve was chosen from the regional curve sub-menu: the engine
+  // runs next, without echo or further menus.
+  bool choose_curve_fit(DataSetRun& run, bool show_menu) {
+    if (show_menu) {
+      const CurveFitContext context{run.name, segment_lengths_.value[kMedianColumn]};
+      if (curve_fit_menu(ProgramKind::kListFile, console_, options_, context) ==
+          CurveFitDialogue::kRegionalCurveChosen) {
+        return false;
+      }
+    }
+    echo_curve_fit_option(run.report, options_);
+    return true;
+  }
+
+  void choose_chronology_options(DataSetRun& run) {
+    if (first_data_set()) mean_type_menu(ProgramKind::kListFile, console_, options_);
+    echo_mean_type(run.report, options_);
+    if (first_data_set()) rbar_window_prompt(console_, options_);
+    echo_rbar_window(run.report, options_);
+    if (first_data_set() && options_.rbar_window >= kShortestRbarWindow) stabilisation_menu(console_, options_);
+    echo_stabilisation(run.report, options_);
+    // Later data sets keep the threshold chosen for the first one.
+    apply_fixed_settings(options_);
+    if (first_data_set()) convergence_menu(console_, options_);
+    hald_tweaks(ProgramKind::kListFile, console_, options_);
+    echo_hald_tweaks(run.report, options_);
+  }
+
+  // After the engine asked for another regional curve (with
+  // options_.different_regional_curve set): the regional curve sub-menu, or
+  // on "start over" the curve-fit menu and the option menus again. The next
+  // engine run follows.
+  void choose_different_regional_curve(DataSetRun& run) {
+    options_.regional = true;
+    options_.curve_option = -2;
+    if (rcs_sub_menu(console_, options_) == CurveFitDialogue::kRegionalCurveChosen) return;
+    if (choose_curve_fit(run, true)) choose_chronology_options(run);
+  }
+
   void close_run_wide_files() {
     for (auto& file : run_wide_.files) file.close();
   }
@@ -185,7 +254,14 @@ class BatchProgram {
   RunWideFiles run_wide_;
   std::optional<TextInput> list_file_;
   int data_set_counter_ = 0;
+  // Segment lengths of the set as selected; option 9 takes their median.
   SegmentLengthStatistics segment_lengths_;
+  static constexpr int kMedianColumn = 2;
+  static constexpr int kShortestRbarWindow = 25;
+  // Carried over from data set to data set.
+  AnalysisOptions options_;
+  // The answer to "Detrend the next data set in the same way?".
+  char same_way_answer_ = ' ';
 };
 
 }  // namespace

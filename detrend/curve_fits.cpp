@@ -150,6 +150,12 @@ void curvefits(std::span<const float> x, std::span<float> y, int& option, float 
     const float share = static_cast<float>(std::abs(option)) / 100.0f;
     const int period = static_cast<int>(share * static_cast<float>(n));
     spline(x, y.first(x.size()), period);
+  } else {
+    // A code that names no per-series curve (the general menu takes any
+    // integer) would leave the curve buffer as the previous series left it;
+    // the mean line is the neutral curve, and the code says so.
+    option = kFitMean;
+    xmean(x, y);
   }
 }
 

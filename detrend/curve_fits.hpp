@@ -32,7 +32,7 @@ inline constexpr int kFitSplinePercentMax = -10;          // codes <= -10: splin
 //   8   age-dependent spline, periods stiffness, stiffness + 1, ... over n;
 //   >= 10   spline with a period of `option` years over n;
 //   <= -10  spline with a period of int(|option| / 100 * n) years over n;
-//   any other code leaves y as it was.
+//   any other code (5, 7, 9, -1..-4, -6..-9, 0) fits the mean line, option := 6.
 // The spline codes write y[0..n) only. With fewer than 2 values a line is the
 // mean line (code 1 becomes 3, code 2 becomes 4). A spline failure comes back
 // in y[0] (spline_failed()).

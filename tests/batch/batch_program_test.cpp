@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/batch/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
 namespace {
 
+using testing::occurrences;
 using testing::read_file;
 using testing::ScratchDirectory;
 using testing::write_file;
@@ -34,10 +36,26 @@ std::string span_line(int ns, int ify, int ily, int nyr) {
   return format_record("(1x,'Total series read in:',t30,4i6)", ns, ify, ily, nyr);
 }
 
+// The four numbers after column 29 of the first line that begins with `label`.
+std::string numbers_after(const std::string& text, const std::string& label) {
+  const auto at = text.find("\n " + label);
+  if (at == std::string::npos) return "label not found: " + label;
+  return text.substr(at + 30, 24);
+}
+
+// Answers after the input-format menu of the first data set that take every
+// default: residuals, power transform, all series, the age-dependent spline
+// of 20 years, biweight mean, RBAR window 51, age-dependent stabilisation,
+// threshold 0.0001.
+const std::string kFirstDataSetDefaults = "\n\n" "\n" "\n\n" "\n\n\n\n";
+// Later data sets: series menu, curve-fit menu and its stiffness prompt.
+const std::string kLaterDataSetDefaults = "\n" "\n\n";
+
 TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
   for (const char* name : {"ca533.rwl", "cana209.rwl", "co021.rwl", "nm580.rwl"}) copy_data(name);
   write_file(dir_.file("list.txt"), "ca533.rwl\ncana209.rwl\nco021.rwl\nnm580.rwl\n");
-  const std::string out = run("list.txt\n1\n\n1\n \n\n");
+  const std::string out = run("list.txt\n1\n" + kFirstDataSetDefaults + "\n" + kLaterDataSetDefaults + "1\n" +
+                              kLaterDataSetDefaults + " \n" + kLaterDataSetDefaults + "\n");
   EXPECT_EQ(exit_code_, 0);
 
   // Counts and spans of the data README; fourths computed by hand from the
@@ -65,6 +83,23 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
   EXPECT_NE(report.find(" SEGMENT LENGTH STATISTICS:      80   142   205   235   267\n"
                         " SERIES .GE. SEGMENT LENGTH:      1    17    12     6     2\n"),
             std::string::npos);
+  // Data sets after the first ask no index, mean, RBAR, stabilisation or
+  // convergence question, but echo the answers.
+  for (const char* question : {"Compute Indices by", "How to calculate the mean chronology", "Enter running RBAR window",
+                               "Additional spline variance", "Enter the signal free convergence"}) {
+    EXPECT_EQ(out.find(question), out.rfind(question)) << question;
+  }
+  EXPECT_EQ(occurrences(out, "General Curve fit options:"), 4u);
+  EXPECT_NE(report.find("\n TREE-RING INDICES ARE CALCULATED AS RESIDUALS FROM EXPECTED GROWTH\n"
+                        " ADAPTIVE POWER TRANSFORMATIONS APPLIED TO THE TREE-RING DATA\n"),
+            std::string::npos);
+  EXPECT_NE(report.find("\n CURVE FIT OPTION:\n"
+                        " AGE-DEPENDENT SPLINE SMOOTHING AND START:  OPT    8   20\n"
+                        " TUKEY ROBUST BIWEIGHT MEAN CHRONOLOGY CALCULATED:      2\n"
+                        " RUNNING RBAR WINDOW WIDTH FOR VARIANCE STABILIZATION:    51\n"
+                        " ADDITIONAL SPLINE VARIANCE STABILIZATION OPTION: AGE-DEPENDENT SPLINE\n"
+                        "\n HALD CONVERGENCE CRITERIA USED - SHOULD BE FASTER TO CONVERGE\n"),
+            std::string::npos);
   // A file without title lines gets the missing-line texts.
   EXPECT_NE(file("ca533_out_v47b_batch.txt").find(" DATA TITLE: 1st itrdb line missing"), std::string::npos);
   for (const char* name : {"STD_Crns.txt", "SSF_Crns.txt", "STDSTB_Crns.txt", "SSFSTB_Crns.txt"}) {
@@ -72,10 +107,43 @@ TEST_F(BatchProgram, ProcessesEveryDataSetOfTheListAndTerminatesNormally) {
   }
 }
 
+TEST_F(BatchProgram, CensoredDataSetFileLoadsAsTheSelectedSet) {
+  copy_data("ca533.rwl");
+  write_file(dir_.file("list.txt"), "ca533.rwl\nca533_mnsl=500.txt\n");
+  // Data set 1 keeps the series of at least 500 years; data set 2 is the
+  // file that selection wrote, with all of its series.
+  const std::string out = run("list.txt\n1\n\n\n2\n500\n\n\n\n\n\n\n" "1\n" + kLaterDataSetDefaults + "\n");
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_NE(out.find(" File for censored data created: ca533_mnsl=500.txt"), std::string::npos);
+  const std::string selected = numbers_after(out, "Min segment length series:");
+  EXPECT_EQ(selected, numbers_after(out.substr(out.find("Data set number   2")), "Total series read in:"));
+  // 26 of the 34 series have at least 500 rings (counted from the file).
+  EXPECT_EQ(selected.substr(0, 6), "    26");
+
+  const std::string report = file("ca533_out_v47b_batch.txt");
+  EXPECT_NE(report.find(" DATA ARE CENSORED BY MINIMUM SEGMENT LENGTH:   500\n"), std::string::npos);
+  EXPECT_NE(report.find("\n CENSORED DATA SET              MIN   25%   MED   75%   MAX\n"), std::string::npos);
+  // The reloaded set carries the stamp of its selection in its title.
+  const std::string second = file("ca533_mnsl=500_out_v47b_batch.txt");
+  EXPECT_NE(second.find(" DATA TITLE: 1st itrdb line missing"), std::string::npos);
+  EXPECT_EQ(second.substr(second.find("DATA TITLE: ") + 12 + 84, 4), "MNSL");
+  EXPECT_NE(second.find(" SEGMENT LENGTH STATISTICS:     504"), std::string::npos);
+}
+
+TEST_F(BatchProgram, WrongMeanAnswerEndsTheRunAbnormally) {
+  copy_data("ca533.rwl");
+  write_file(dir_.file("list.txt"), "ca533.rwl\n");
+  const std::string out = run("list.txt\n1\n\n\n\n\n\nx\n\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("\n Mean index choice not admissible\n"
+                     " Abnormal termination of program Quellbard_Version 47b_batch\n\n Hit RETURN to Quit"),
+            std::string::npos);
+}
+
 TEST_F(BatchProgram, MultiColumnFileLoadsTheSameSeriesAsTheDecadalFile) {
   copy_data("co021.csv");
   write_file(dir_.file("list.txt"), "co021.csv\n");
-  const std::string out = run("list.txt\n4\n0\n36\nNA\n\n");
+  const std::string out = run("list.txt\n4\n0\n36\nNA\n" + kFirstDataSetDefaults + "\n");
   EXPECT_EQ(exit_code_, 0);
   EXPECT_NE(out.find(span_line(35, 1176, 1963, 788)), std::string::npos);
   EXPECT_NE(out.find(" Segment length statistics:     194   477   594   706   760\n"), std::string::npos);
