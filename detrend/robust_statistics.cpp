@@ -1,6 +1,7 @@
 #include "detrend/robust_statistics.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -25,11 +26,13 @@ float sorted_median(std::span<const float> x) {
 
 }  // namespace
 
-FiveNumberSummary mfs(std::span<float> x) {
+namespace {
+
+// The summary of a vector whose order statistics at the positions used are in
+// place (1-based positions, as the fourths are defined).
+FiveNumberSummary summary_of_ordered(std::span<const float> x) {
   FiveNumberSummary s;
   const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
-  if (n == 0) return s;
-  qcksrt(x);
   const std::ptrdiff_t h = n / 2;
   const std::ptrdiff_t m = (n + 1) / 2;
   const std::ptrdiff_t k = m / 2;
@@ -40,6 +43,33 @@ FiveNumberSummary mfs(std::span<float> x) {
   s.upper = (at(x, n - k) + at(x, n - m + k + 1)) / 2.0f;
   s.spread = s.upper - s.lower;
   return s;
+}
+
+// The five-number summary by selection: only the order statistics that the
+// fourths use are put in place, which gives the same values as a full sort.
+FiveNumberSummary summary_by_selection(std::span<float> x) {
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
+  const std::ptrdiff_t h = n / 2;
+  const std::ptrdiff_t m = (n + 1) / 2;
+  const std::ptrdiff_t k = m / 2;
+  std::array<std::ptrdiff_t, 8> positions{1, n, n - h, h + 1, m - k, k + 1, n - k, n - m + k + 1};
+  std::sort(positions.begin(), positions.end());
+  auto from = x.begin();
+  for (std::ptrdiff_t p : positions) {
+    auto target = x.begin() + (p - 1);
+    if (target < from) continue;  // already placed by an equal position
+    std::nth_element(from, target, x.end());
+    from = target + 1;
+  }
+  return summary_of_ordered(x);
+}
+
+}  // namespace
+
+FiveNumberSummary mfs(std::span<float> x) {
+  if (x.empty()) return {};
+  qcksrt(x);
+  return summary_of_ordered(x);
 }
 
 float mdian1(std::span<float> x) {
@@ -180,9 +210,14 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
   thread_local std::vector<float> deviations;
   deviations.resize(static_cast<std::size_t>(n));
   for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
-  qcksrt(deviations);
+  // Only the middle order statistics of the deviations are needed; selecting
+  // them gives the same values as sorting the whole vector.
   const std::ptrdiff_t m = (n + 1) / 2;
-  const float mad = (at(deviations, n - m + 1) + at(deviations, m)) * 0.5f;
+  auto middle = deviations.begin() + (m - 1);
+  std::nth_element(deviations.begin(), middle, deviations.end());
+  const float lower_middle = *middle;
+  const float upper_middle = (n - m + 1 == m) ? lower_middle : *std::min_element(middle + 1, deviations.end());
+  const float mad = (upper_middle + lower_middle) * 0.5f;
 
   if (mad < 0.0001f && n >= 6) {
     r.location = median;
@@ -253,7 +288,7 @@ RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
     r.location[i] = ls.location;
     r.scale[i] = ls.scale;
     if (count >= 6) {
-      const FiveNumberSummary s = mfs(std::span<float>(weights.data(), count));
+      const FiveNumberSummary s = summary_by_selection(std::span<float>(weights.data(), count));
       r.weights(i, 0) = s.min;
       r.weights(i, 1) = s.lower;
       r.weights(i, 2) = s.median;

@@ -29,6 +29,8 @@ void adjust_chronologies(EngineCall& call) {
   std::vector<float>& standard = results.standard.value;
   std::vector<float>& signal_free = results.signal_free.value;
   const int nss2 = state.first_run.nss2;
+  // Only a caller that starts a data set with a retry leaves no first-run
+  // copy; its own standard chronology then stands in for it.
   if (state.pre_iteration_standard.size() != standard.size()) state.pre_iteration_standard = standard;
   const MeanSd pre_iteration = statistics_after(state.pre_iteration_standard, nss2);
   const MeanSd of_standard = statistics_after(standard, nss2);

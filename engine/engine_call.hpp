@@ -109,10 +109,11 @@ void signal_free_stabilisation_pass(EngineCall& call);
 enum class StabilisationPass { kStandard, kSignalFree };
 
 // The spline stabilisation of `column` (a running-RBAR stabilised
-// chronology) with the stabilisation option, and with `dialogue` its plots
-// and the question whether the user is happy with it. Without the dialogue,
-// or when the user settles on option 0, the column is left as it is.
-void spline_stabilisation(EngineCall& call, StabilisationPass pass, std::vector<float>& column, bool dialogue);
+// chronology) with the stabilisation option, its plots and the question
+// whether the user is happy with it; a "no" lets the user choose another
+// option. With option 0, or when the user settles on it, the column is left
+// as it is.
+void spline_stabilisation(EngineCall& call, StabilisationPass pass, std::vector<float>& column);
 
 // Offers to remove a smoothing spline from the stabilised signal-free
 // chronology; the detrended chronology replaces it when the user accepts.

@@ -5,7 +5,10 @@
 // signal-free step -- measurements divided by (or less) the current
 // chronology, curves refitted, new indices, new chronology -- until the
 // chosen convergence statistic falls to the threshold, the iteration limit is
-// reached, or a rise of the statistic hands a retry back to the driver.
+// reached, or a rise of the statistic hands a retry back to the driver. With
+// a running RBAR window it also stabilises the variance of both chronologies
+// (running inter-series correlation and, as the user accepts it, a spline of
+// their spread) and writes the running RBAR files.
 //
 // The driver owns one EngineState per data set and passes it to every call of
 // that data set: the values a first run computes (leading years of low sample

@@ -73,7 +73,6 @@ SplineResult stabilise(const EngineCall& call, std::span<const float> column, in
 }
 
 void report_stabilisation(EngineCall& call, int option, const SplineResult& result) {
-  if (!result.stabilised) return;
   if (option == kAgeDependentSpline) {
     call.report.write("(/1x,'DEFAULT AGE-DEPENDENT SPLINE VARIANCE STABILIZATION APPLIED')");
   } else {
@@ -131,29 +130,24 @@ int ask_stabilisation_option() {
 
 }  // namespace
 
-void spline_stabilisation(EngineCall& call, StabilisationPass pass, std::vector<float>& column, bool dialogue) {
+void spline_stabilisation(EngineCall& call, StabilisationPass pass, std::vector<float>& column) {
   const PassTexts texts = pass_texts(call, pass);
   const bool standard_pass = pass == StabilisationPass::kStandard;
   int& option = call.results.stabilisation;
   while (option != kNoStabilisation) {
     SplineResult result = stabilise(call, column, option);
-    // Without the dialogue the result is not taken, so nothing is reported
-    // as applied.
-    if (standard_pass && dialogue) report_stabilisation(call, option, result);
-    if (dialogue) {
-      if (result.stabilised) {
-        draw_spline(call, texts, option, result);
-      } else {
-        // The spread curve could not be fitted (too short a chronology, or
-        // one without spread): say so rather than report a stabilisation.
-        constexpr const char* kFailed = "(/1x,'Spline variance stabilization not possible: chronology kept as it is')";
-        console().write(kFailed);
-        call.report.echo(kFailed);
-      }
+    if (result.stabilised) {
+      if (standard_pass) report_stabilisation(call, option, result);
+      draw_spline(call, texts, option, result);
+    } else {
+      // No spread curve could be fitted (too short a chronology, or one
+      // without spread): say so rather than report a stabilisation.
+      constexpr const char* kFailed = "(/1x,'Spline variance stabilization not possible: chronology kept as it is')";
+      console().write(kFailed);
+      call.report.echo(kFailed);
     }
     centre_on_one(result.chronology, statistics_after(result.chronology, call.state.first_run.nss1).mean,
                   NegativeValues::kSetToZero);
-    if (!dialogue) return;
 
     const std::vector<float> one = constant_line(call, 1.0f);
     draw_over_years(call, column, result.chronology, one,

@@ -143,9 +143,9 @@ void standard_stabilisation_pass(EngineCall& call) {
   centre_on_one(stable, stable_mean, NegativeValues::kSetToZero);
   if (call.first_run) draw_comparison(call, standard, stable, texts);
 
-  // A convergence retry computes the spline stabilisation but keeps the
-  // running-RBAR chronology: its questions were answered on the first run.
-  spline_stabilisation(call, StabilisationPass::kStandard, stable, call.first_run);
+  // A convergence retry keeps the running-RBAR chronology: the spline
+  // stabilisation is a choice made in the first run's dialogue.
+  if (call.first_run) spline_stabilisation(call, StabilisationPass::kStandard, stable);
 }
 
 void signal_free_stabilisation_pass(EngineCall& call) {
@@ -173,7 +173,7 @@ void signal_free_stabilisation_pass(EngineCall& call) {
                   statistics_after(stable, nss1).mean);
   draw_comparison(call, signal_free, stable, texts);
 
-  spline_stabilisation(call, StabilisationPass::kSignalFree, stable, true);
+  spline_stabilisation(call, StabilisationPass::kSignalFree, stable);
   constexpr int kRegionalAgeDependentSpline = -2;
   constexpr int kMeanLine = 6;
   if (results.curve_option == kRegionalAgeDependentSpline || results.curve_option == kMeanLine) {

@@ -4,79 +4,39 @@
 #include <gtest/gtest.h>
 
 #include "detrend/robust_statistics.hpp"
-#include "engine/sigfree.hpp"
 #include "platform/record_format.hpp"
 #include "tests/engine/engine_harness.hpp"
-#include "tests/plots/recording_canvas.hpp"
-#include "tests/support/test_support.hpp"
 
 namespace qb::testing {
 namespace {
 
-TEST(IterationPlots, LongerChronologiesTakeStifferSplines) {
-  EXPECT_EQ(iteration_smoothing_period(100), 10);
-  EXPECT_EQ(iteration_smoothing_period(101), 30);
-  EXPECT_EQ(iteration_smoothing_period(500), 30);
-  EXPECT_EQ(iteration_smoothing_period(501), 50);
-  EXPECT_EQ(iteration_smoothing_period(2000), 50);
-  EXPECT_EQ(iteration_smoothing_period(2001), 100);
+TEST(IterationPlots, SplinePeriodsAndStackedDifferences) {
+  const std::vector<std::pair<int, int>> periods{{100, 10}, {101, 30}, {2000, 50}, {2001, 100}};
+  for (const auto& [years, period] : periods) EXPECT_EQ(iteration_smoothing_period(years), period) << years;
+
+  // Each iteration's differences lose their mean; the last sits at 0, each
+  // earlier one 0.1 lower; rows past the chronology are left alone.
+  Matrix differences(3, 3, 5.0f);
+  for (int k = 0; k < 3; ++k) differences(1, k) = 7.0f;
+  stack_iteration_differences(differences, 3, 2);
+  EXPECT_FLOAT_EQ(differences(0, 2), -1.0f);
+  EXPECT_FLOAT_EQ(differences(0, 1), -1.1f);
+  EXPECT_FLOAT_EQ(differences(1, 0), 0.8f);
+  EXPECT_EQ(differences(2, 0), 5.0f);
 }
 
-TEST(IterationPlots, DifferencesAreCentredAndStackedBelowTheLastIteration) {
-  Matrix one(4, 3, 0.0f);
-  for (int r = 0; r < 4; ++r) one(r, 0) = static_cast<float>(r);
-  stack_iteration_differences(one, 1, 4);
-  EXPECT_EQ(one(0, 0), -1.5f);
-  EXPECT_EQ(one(3, 0), 1.5f);
-
-  Matrix three(2, 3, 0.0f);
-  for (int k = 0; k < 3; ++k) {
-    three(0, k) = 1.0f;
-    three(1, k) = 3.0f;
-  }
-  // Rows past the chronology are left alone.
-  Matrix longer(3, 3, 5.0f);
-  stack_iteration_differences(three, 3, 2);
-  stack_iteration_differences(longer, 2, 2);
-  EXPECT_FLOAT_EQ(three(0, 2), -1.0f);
-  EXPECT_FLOAT_EQ(three(0, 1), -1.1f);
-  EXPECT_FLOAT_EQ(three(1, 0), 0.8f);
-  EXPECT_EQ(longer(2, 0), 5.0f);
-}
-
-// The pages drawn, by the title written inside the frame.
-struct Page {
-  std::string title;
-  std::vector<std::string> legends;
-  int lines = 0;
-};
-std::vector<Page> pages_of(const RecordingCanvas& canvas) {
-  std::vector<Page> pages;
+// The lines drawn on the page whose title (written first) is `title`.
+int lines_on_page(const RecordingCanvas& canvas, const std::string& title) {
+  int lines = -1;
   for (const PlotCall& call : canvas.calls()) {
-    if (call.name == "plinit") pages.emplace_back();
-    if (pages.empty()) continue;
-    if (call.name == "plline") ++pages.back().lines;
-    if (call.name != "plmtex") continue;
-    // plmtex(side,displacement,position,justification,text)
-    std::size_t at = 0;
-    for (int comma = 0; comma < 4; ++comma) at = call.text.find(',', at) + 1;
-    const std::string value = call.text.substr(at, call.text.size() - at - 1);
-    if (call.text.starts_with("plmtex(b,-35.5")) {
-      pages.back().title = value;
-    } else {
-      pages.back().legends.push_back(value);
-    }
+    if (call.name == "plinit") lines = -1;
+    if (call.name == "plmtex" && call.text.ends_with("," + title + ")")) lines = 0;
+    if (call.name == "plline" && lines >= 0) ++lines;
+    if (call.name == "plend" && lines >= 0) return lines;
   }
-  return pages;
-}
-const Page* page_titled(const std::vector<Page>& pages, const std::string& title) {
-  for (const Page& page : pages) {
-    if (page.title == title) return &page;
-  }
-  return nullptr;
+  return lines;
 }
 
-// An iteration count as the plot texts write it.
 std::string i3(int count) { return format_record("(i3,$)", count); }
 
 EngineOptions plotted(int curve_option, int mean_type) {
@@ -95,62 +55,35 @@ TEST(DiagnosticPlots, PerSeriesRunsOverlayTheSeriesAndEveryRunPlotsTheIterations
   const AnsweredRun run = run_answered(data, plotted(1, kSummaryArithmeticMean), state, empty_answers(50));
   const int count = run.results.iterations;
   ASSERT_GE(count, 2);
-  const auto pages = pages_of(canvas);
-  const std::string last = "Iteration: " + i3(count);
-  for (const char* title : {"Original and Final Signal Free Raw Data", "Original and Final Signal Free Curvefits",
-                            "Original and Final Signal Free Indices"}) {
-    const Page* page = page_titled(pages, title);
-    ASSERT_NE(page, nullptr) << title;
-    EXPECT_EQ(page->legends, (std::vector<std::string>{"Iteration:   0", last}));
-  }
-  // Each series twice, and the mean line on the indices.
-  EXPECT_EQ(page_titled(pages, "Original and Final Signal Free Raw Data")->lines, 16);
-  EXPECT_EQ(page_titled(pages, "Original and Final Signal Free Indices")->lines, 17);
-
-  EXPECT_NE(page_titled(pages, "Original & Signal Free Chronology, Iter =" + i3(count)), nullptr);
-  EXPECT_NE(page_titled(pages, "Iteration Convergence Statistics, Iter =" + i3(count)), nullptr);
-  const Page* differences = page_titled(pages, "Signal Free Chronology Iteration Differences");
-  ASSERT_NE(differences, nullptr);
-  EXPECT_EQ(differences->lines, count);
-  const Page* smoothed = page_titled(pages, "Signal Free Chronology Iterations: 30-Yr Splines");
-  ASSERT_NE(smoothed, nullptr);
-  EXPECT_EQ(smoothed->lines, count + 2);  // the 1.0 line and iterations 0..count
-  EXPECT_EQ(smoothed->legends.back(), "  Iteration: " + i3(count));
+  // Each series before and after, and the 1.0 line on the indices.
+  EXPECT_EQ(lines_on_page(canvas, "Original and Final Signal Free Raw Data"), 16);
+  EXPECT_EQ(lines_on_page(canvas, "Original and Final Signal Free Indices"), 17);
+  EXPECT_TRUE(drew(canvas, "Iteration: " + i3(count)));
+  EXPECT_TRUE(drew(canvas, "Original & Signal Free Chronology, Iter =" + i3(count)));
+  EXPECT_TRUE(drew(canvas, "Iteration Convergence Statistics, Iter =" + i3(count)));
+  EXPECT_EQ(lines_on_page(canvas, "Signal Free Chronology Iteration Differences"), count);
+  // The 1.0 line and iterations 0 to the last.
+  EXPECT_EQ(lines_on_page(canvas, "Signal Free Chronology Iterations: 30-Yr Splines"), count + 2);
+  EXPECT_TRUE(drew(canvas, "  Iteration: " + i3(count)));
 }
 
-TEST(DiagnosticPlots, RegionalRunsDrawNoSeriesOverlayAndBiweightMeansAreRobust) {
+TEST(DiagnosticPlots, RegionalRunsOverlayNoSeriesAndBiweightMeansAreRobust) {
   ScratchDirectory dir;
   RecordingCanvas canvas;
   DataSet data = common_signal_site(8, 200, 3);
   EngineOptions options = plotted(-2, kSummaryBiweightMean);
   options.regional = true;
   options.stiffness = 10;
-  EngineState state;
-  const AnsweredRun run = run_answered(data, options, state, empty_answers(200));
-  const auto pages = pages_of(canvas);
-  EXPECT_EQ(page_titled(pages, "Original and Final Signal Free Raw Data"), nullptr);
-  EXPECT_NE(page_titled(pages, "Robust Original & Signal Free Chronology, Iter =" + i3(run.results.iterations)),
-            nullptr);
-  // Only the interactive program shows the biweight weights.
-  EXPECT_EQ(page_titled(pages, "Biweights For Standard Chronology"), nullptr);
-}
-
-TEST(DiagnosticPlots, TheInteractiveProgramShowsTheBiweightsOfBothChronologies) {
-  ScratchDirectory dir;
-  RecordingCanvas canvas;
-  DataSet data = common_signal_site(8, 200, 3);
-  EngineOptions options = plotted(1, kSummaryBiweightMean);
+  // The interactive program's biweight plots: the signal-free one is drawn
+  // only without a regional curve.
   options.biweight_plots = true;
   EngineState state;
   const AnsweredRun run = run_answered(data, options, state, empty_answers(200));
-  const auto pages = pages_of(canvas);
-  const Page* standard = page_titled(pages, "Biweights For Standard Chronology");
-  ASSERT_NE(standard, nullptr);
-  EXPECT_EQ(standard->legends.front(), "Iteration:   0  hh,med,hl,min biwgts");
-  EXPECT_EQ(standard->lines, 5);
-  const Page* signal_free = page_titled(pages, "Biweights For Signal Free Chronology");
-  ASSERT_NE(signal_free, nullptr);
-  EXPECT_EQ(signal_free->legends.front(), "Iteration: " + i3(run.results.iterations) + "  hh,med,hl,min biwgts");
+  EXPECT_FALSE(drew(canvas, "Original and Final Signal Free Raw Data"));
+  EXPECT_TRUE(drew(canvas, "Robust Original & Signal Free Chronology, Iter =" + i3(run.results.iterations)));
+  EXPECT_EQ(lines_on_page(canvas, "Biweights For Standard Chronology"), 5);
+  EXPECT_TRUE(drew(canvas, "Iteration:   0  hh,med,hl,min biwgts"));
+  EXPECT_FALSE(drew(canvas, "Biweights For Signal Free Chronology"));
 }
 
 TEST(DiagnosticPlots, AConvergenceRetryBringsEveryIterationToTheSpreadOfIterationZero) {

@@ -2,6 +2,7 @@
 // made up in place, and the scripted answers an engine call needs.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "series/data_set.hpp"
 #include "series/data_set_loader.hpp"
 #include "series/decadal_format.hpp"
+#include "tests/plots/recording_canvas.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb::testing {
@@ -78,6 +80,29 @@ inline DataSet common_signal_site(int series, int years, int stagger) {
 inline ReportFile open_report(const std::string& path) {
   auto file = TextOutput::create(path);
   return ReportFile(std::move(*file));
+}
+
+inline int count_of(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// The texts written beside the frames of the plots drawn (titles and
+// legends), in order.
+inline std::vector<std::string> texts_drawn(const RecordingCanvas& canvas) {
+  std::vector<std::string> texts;
+  for (const PlotCall& call : canvas.calls_named("plmtex")) {
+    // plmtex(side,displacement,position,justification,text)
+    std::size_t at = 0;
+    for (int comma = 0; comma < 4; ++comma) at = call.text.find(',', at) + 1;
+    texts.push_back(call.text.substr(at, call.text.size() - at - 1));
+  }
+  return texts;
+}
+inline bool drew(const RecordingCanvas& canvas, const std::string& text) {
+  const auto texts = texts_drawn(canvas);
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
 // What one engine call left: its results, the console output and the

@@ -22,12 +22,6 @@ std::vector<float> rings(int n, float phase) {
   return values;
 }
 
-int count_of(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
-
 bool all_finite(std::span<const float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
