@@ -23,6 +23,10 @@ LeadingRows count_leading_rows(std::span<const int> depth) {
   LeadingRows rows;
   const int nyr = static_cast<int>(depth.size());
   while (rows.nss1 < nyr && depth[rows.nss1] == 1) ++rows.nss1;
+  // A set covered by one series in every year (a single tree) has no
+  // lead-in to set apart: every statistic after it would be taken over no
+  // years at all.
+  if (rows.nss1 == nyr) rows.nss1 = 0;
   while (rows.nss2 < nyr && depth[rows.nss2] < 6) ++rows.nss2;
   if (rows.nss2 == nyr) rows.nss2 = rows.nss1;
   return rows;

@@ -38,6 +38,10 @@ TEST(LeadingRows, SingleAndLowDepthLeadIns) {
   // Every row below depth 6: nss2 takes nss1.
   const std::vector<int> shallow{1, 1, 2, 3, 5, 5};
   EXPECT_EQ(count_leading_rows(shallow).nss2, 2);
+  // One tree: no lead-in, so the statistics cover every year.
+  const LeadingRows single = count_leading_rows(std::vector<int>(120, 1));
+  EXPECT_EQ(single.nss1, 0);
+  EXPECT_EQ(single.nss2, 0);
 }
 
 TEST(FirstRunValues, FewerThanTwentyRowsAfterTheLeadInFallBackToNss1) {
