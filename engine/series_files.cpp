@@ -33,13 +33,6 @@ void write_store(TextOutput& file, const DataSet& data, const Matrix& values, st
 
 }  // namespace
 
-std::string data_set_base_name(std::string_view file_name) {
-  const auto last = file_name.find_last_not_of(' ');
-  if (last == std::string_view::npos) return {};
-  const std::string_view text = file_name.substr(0, last + 1);
-  return std::string(text.substr(0, text.find('.')));
-}
-
 std::array<std::string, 3> series_file_names(std::string_view base_name, SeriesPass pass, IndexType index_type,
                                              bool power_transformed) {
   const std::string base(base_name);

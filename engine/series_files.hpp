@@ -15,10 +15,6 @@ namespace qb {
 
 enum class SeriesPass { kStandard, kSignalFree };
 
-// The data-set file name up to its first ".", or up to its last non-blank
-// character when it has none.
-std::string data_set_base_name(std::string_view file_name);
-
 // The three file names of a pass (data, curves, indices): ratios carry
 // "_RAW_" and "_Ratios", residuals "_Resids", power-transformed residuals
 // "_PTR_".

@@ -2,6 +2,7 @@
 
 #include "engine/engine_call.hpp"
 #include "platform/console.hpp"
+#include "series/file_names.hpp"
 
 namespace qb {
 
@@ -14,7 +15,7 @@ EngineCall::EngineCall(DataSet& data_set, const EngineOptions& engine_options, E
   entry_curve_option = options.curve_option;
   first_run = options.retry_counter == 0;
   draws_first_plot = first_run && !state.different_regional_curve;
-  base_name = data_set_base_name(options.file_name);
+  base_name = dataset_base_name(options.file_name);
   results.curve_option = options.curve_option;
   results.retry_counter = options.retry_counter;
   results.stabilisation = options.stabilisation;

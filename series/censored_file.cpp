@@ -6,6 +6,7 @@
 #include "platform/console.hpp"
 #include "platform/text_file.hpp"
 #include "series/decadal_format.hpp"
+#include "series/file_names.hpp"
 
 namespace qb {
 namespace {
@@ -43,19 +44,10 @@ std::string value_field(char kind, int value) {
   return format_record("(i4,$)", value);
 }
 
-// The name up to its first "." (before its last non-blank), else up to its
-// last non-blank; nothing for an all-blank name.
-std::string base_name(std::string_view name) {
-  const auto last = name.find_last_not_of(' ');
-  if (last == std::string_view::npos) return {};
-  const std::string_view used = name.substr(0, last + 1);
-  return std::string(used.substr(0, used.find('.')));
-}
-
 }  // namespace
 
 std::string censored_file_name(char kind, int value, int end_value, std::string_view data_set_name) {
-  std::string name = base_name(data_set_name) + kind_of(kind).suffix + value_field(kind, value);
+  std::string name = dataset_base_name(data_set_name) + kind_of(kind).suffix + value_field(kind, value);
   if (kind == kCensorCommonPeriod) name += "-" + value_field(kind, end_value);
   return name + ".txt";
 }

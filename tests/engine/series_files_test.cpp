@@ -4,14 +4,15 @@
 
 #include "engine/regional_curves_file.hpp"
 #include "tests/support/test_support.hpp"
+#include "series/file_names.hpp"
 
 namespace qb {
 namespace {
 
 TEST(SeriesFileNames, BaseNameAndSuffixes) {
-  EXPECT_EQ(data_set_base_name("site.rwl"), "site");
-  EXPECT_EQ(data_set_base_name("site    "), "site");
-  EXPECT_EQ(data_set_base_name("a.b.rwl"), "a");
+  EXPECT_EQ(dataset_base_name("site.rwl"), "site");
+  EXPECT_EQ(dataset_base_name("site    "), "site");
+  EXPECT_EQ(dataset_base_name("a.b.rwl"), "a");
   const auto ratios = series_file_names("site", SeriesPass::kStandard, IndexType::kRatios, true);
   EXPECT_EQ(ratios, (std::array<std::string, 3>{"site_STD_RAW_Data.txt", "site_STD_RAW_Curves.txt",
                                                 "site_STD_RAW_Ratios.txt"}));

@@ -9,6 +9,7 @@
 #include "engine/series_files.hpp"
 #include "tests/engine/engine_harness.hpp"
 #include "tests/support/test_support.hpp"
+#include "series/file_names.hpp"
 
 namespace qb::testing {
 namespace {
@@ -374,7 +375,7 @@ TEST_P(SigfreeOnRealData, EndsAsTheIterationSaysWithFiniteChronologiesAndReadabl
     EXPECT_TRUE(all_finite(results.iteration_chronologies.column(k))) << k;
   }
 
-  const std::string base = data_set_base_name(name);
+  const std::string base = dataset_base_name(name);
   expect_series_file(base + "_STD_RAW_Data.txt", loaded, true);
   expect_series_file(base + "_STD_RAW_Ratios.txt", loaded, false);
   expect_series_file(base + "_SSF_RAW_Curves.txt", loaded, false);

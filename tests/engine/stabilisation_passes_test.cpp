@@ -7,6 +7,7 @@
 #include "engine/series_files.hpp"
 #include "platform/record_format.hpp"
 #include "tests/engine/engine_harness.hpp"
+#include "series/file_names.hpp"
 
 namespace qb::testing {
 namespace {
@@ -82,7 +83,7 @@ TEST_P(StabilisationOnRealData, WritesTheRbarFilesAndFiniteStabilisedChronologie
   EngineState state;
   const AnsweredRun run = run_to_the_end(loaded, options, state);
   const EngineResults& results = run.results;
-  const std::string base = data_set_base_name(real.name);
+  const std::string base = dataset_base_name(real.name);
 
   EXPECT_EQ(file_exists(base + "_Std_RBAR.txt"), window != 0);
   EXPECT_EQ(file_exists(base + "_Ssf_RBAR.txt"), window != 0);
