@@ -26,6 +26,8 @@ namespace qb {
 namespace {
 
 constexpr std::size_t kNameLength = 50;
+// The line of 50 stars that frames the headings of a data set.
+constexpr std::string_view kStarLine = "**************************************************";
 
 // The chronology files every data set of the run adds a block to.
 struct RunWideFiles {
@@ -124,19 +126,11 @@ class BatchProgram {
     }
     run.report = ReportFile(std::move(*file));
     run.report.write("(/1x,'THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE')");
-    const auto stars = std::string(50, '*');
-    for (ReportFile* target : {static_cast<ReportFile*>(nullptr), &run.report}) {
-      const auto line = [&](const std::string& format, auto... args) {
-        if (target) {
-          target->write(format, args...);
-        } else {
-          console_.write(format, args...);
-        }
-      };
-      line("(/1x,a)", stars);
-      line("(/1x,'Data set number ',i3,' being processed: ',a)", data_set_counter_, run.name);
-      line("(/1x,a)", stars);
-    }
+    const std::string heading =
+        format_record("(/1x,a/,/1x,'Data set number ',i3,' being processed: ',a/,/1x,a)", kStarLine,
+                      data_set_counter_, run.name, kStarLine);
+    console_.put(heading);
+    run.report.write("(a,$)", heading);
   }
 
   TextInput open_data_file(DataSetRun& run) {
@@ -256,27 +250,19 @@ class BatchProgram {
   // Road step 18: "Want to try a different curve fit option?" True for yes,
   // after which the curve-fit menu is shown again for the same data set.
   bool try_different_curve_fit(DataSetRun& run) {
-    const std::string stars(50, '*');
-    console_.write("(/1x,a)", stars);
+    console_.write("(/1x,a)", kStarLine);
     const std::string answer =
         fixed_width(console_.ask("Want to try a different curve fit option? y/<n>"), kTryAgainLength);
-    console_.write("(1x,a)", stars);
+    console_.write("(1x,a)", kStarLine);
     if (answer != "y   " && answer != "Y   ") {
       options_.curve_option = run.engine.saved_curve_option;
       return false;
     }
-    for (ReportFile* target : {static_cast<ReportFile*>(nullptr), &run.report}) {
-      const auto line = [&](const std::string& format, auto... args) {
-        if (target) {
-          target->write(format, args...);
-        } else {
-          console_.write(format, args...);
-        }
-      };
-      line("(/1x,a)", stars);
-      line("(/1x,'SIGNAL FREE CURVE FIT OPTION CHANGED FOR DATA SET: ',i3)", data_set_counter_);
-      line("(/1x,a)", stars);
-    }
+    const std::string heading = format_record(
+        "(/1x,a/,/1x,'SIGNAL FREE CURVE FIT OPTION CHANGED FOR DATA SET: ',i3/,/1x,a)", kStarLine,
+        data_set_counter_, kStarLine);
+    console_.put(heading);
+    run.report.write("(a,$)", heading);
     options_.stabilisation = options_.saved_stabilisation;
     // After the engine gave up on rising convergence statistics its counter
     // stays above the retry range; the new curve starts afresh rather than
@@ -299,19 +285,18 @@ class BatchProgram {
   // Road step 20: "Detrend the next data set in the same way?" A yes (the
   // default) skips the next data set's curve-fit menu.
   void ask_same_way() {
-    const std::string stars(50, '*');
-    console_.write("(/1x,a)", stars);
+    console_.write("(/1x,a)", kStarLine);
     console_.write("(/1x,'Detrend the next data set in the same way?')");
     console_.write("(1x,'=> BE SURE TO PROCEED IN THE WAY YOU WANT!')");
     same_way_answer_ = first_char(console_.ask("This is your default option. Yes or No? <Y>/N"));
-    console_.write("(1x,a)", stars);
+    console_.write("(1x,a)", kStarLine);
     if (same_way_answer_ == ' ') same_way_answer_ = 'y';
     if (same_way()) {
       console_.write("(/1x,'Same signal free curve fit option used next: ',i5)", options_.curve_option);
-      console_.write("(1x,a)", stars);
+      console_.write("(1x,a)", kStarLine);
     } else if (same_way_answer_ == 'N' || same_way_answer_ == 'n') {
       console_.write("(/1x,'Different signal free curve fit option used next')");
-      console_.write("(1x,a)", stars);
+      console_.write("(1x,a)", kStarLine);
     }
     options_.stabilisation = options_.saved_stabilisation;
   }

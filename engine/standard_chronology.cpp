@@ -2,6 +2,7 @@
 
 #include "detrend/robust_statistics.hpp"
 #include "engine/engine_call.hpp"
+#include "engine/engine_plots.hpp"
 #include "engine/leading_rows.hpp"
 #include "platform/console.hpp"
 #include "plots/time_series_plot.hpp"
@@ -53,22 +54,12 @@ FirstRunValues first_run_values(std::span<const float> standard, LeadingRows row
 namespace {
 
 void draw_standard_chronology(const EngineCall& call, std::span<const float> standard) {
-  const std::vector<float> ones(call.nyr, 1.0f);
-  TimeSeriesPlot plot;
-  plot.first = standard;
-  plot.second = ones;
-  plot.reference = ones;
-  plot.first_x = call.ify;
-  plot.x_label = "Years";
-  plot.y_label = "Indices";
-  plot.title = call.entry_curve_option == 0 ? "Original Non-Variance Stabilized Raw Data Indices"
-                                            : "Original Non-Variance Stabilized Standard Indices";
-  plot.first_legend = "";
-  plot.second_legend = "";
-  plot.first_width = 1;
-  plot.second_width = 1;
-  plot.reference_width = 2;
-  plot1(plot);
+  const std::vector<float> ones = constant_line(call, 1.0f);
+  YearPlotTexts texts;
+  texts.title = raw_or_standard(call, "Original Non-Variance Stabilized Raw Data Indices",
+                                "Original Non-Variance Stabilized Standard Indices");
+  texts.y_label = "Indices";
+  draw_over_years(call, standard, ones, ones, texts);
 }
 
 // The series alone in the first years is rescaled on its values after them,
