@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -40,6 +41,32 @@ TEST(SuperSmoother, WindowHalfWidths) {
   EXPECT_EQ(measured_half_width(100, kMidrangeSpan), 10);
   EXPECT_EQ(measured_half_width(100, kWooferSpan), 25);
   EXPECT_EQ(measured_half_width(20, kTweeterSpan), 2);
+}
+
+TEST(SuperSmoother, CrossValidatedResidualsLeaveThePointOut) {
+  // The window of half-width 5 is centred on the point inside the series and
+  // held at the first or last eleven points near the ends; the point's
+  // cross-validated residual is the error of the line fitted to the other ten
+  // points of its window.
+  const int n = 30;
+  const std::vector<float> x = abscissae(n), w(n, 1.0f), y = noisy_series(n);
+  std::vector<float> smo(n), residuals(n);
+  smooth(x, y, w, 0.3f, 1, 0.0f, smo, residuals);
+  for (int j = 0; j < n; ++j) {
+    const int first = std::clamp(j - 5, 0, n - 11);
+    double st = 0, sy = 0, stt = 0, sty = 0, count = 0;
+    for (int i = first; i <= first + 10; ++i) {
+      if (i == j) continue;
+      st += x[i];
+      sy += y[i];
+      stt += static_cast<double>(x[i]) * x[i];
+      sty += static_cast<double>(x[i]) * y[i];
+      ++count;
+    }
+    const double slope = (sty - st * sy / count) / (stt - st * st / count);
+    const double predicted = sy / count + slope * (x[j] - st / count);
+    EXPECT_NEAR(residuals[j], std::fabs(y[j] - predicted), 1e-5) << j;
+  }
 }
 
 TEST(SuperSmoother, StraightLineComesBackUnchanged) {
