@@ -13,7 +13,7 @@ namespace qb {
 //   kCoefFourth     not used by the exponential and the line
 //   kCoefLevel      k of the exponential, intercept of a line, mean of a mean line
 //   kCoefSixth      search iterations used by the exponential
-//   kCoefSeventh    sum of the fitted values (exponential)
+//   kCoefSeventh    sum of the data values (exponential)
 using CurveCoefficients = std::array<float, 7>;
 
 inline constexpr int kCoefA = 0;
