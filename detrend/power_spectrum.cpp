@@ -49,7 +49,8 @@ std::vector<double> transform(int m, float dt, double zero, Lag lag, bool sine) 
     }
     const double end_angle = k * kPi;
     sum += 0.5 * lag(m) * (sine ? std::sin(end_angle) : std::cos(end_angle));
-    raw[k] = scale * sum;
+    // Stored in single precision, as the smoothed estimates are.
+    raw[k] = static_cast<float>(scale * sum);
   }
   return raw;
 }

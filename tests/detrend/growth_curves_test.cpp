@@ -33,6 +33,17 @@ TEST(GrowthCurveObjective, ModelsAndShift) {
   EXPECT_FLOAT_EQ(gamoff(p3, kModelGeneralised, t, zeros), 1.0f + 16.0f + 81.0f);
 }
 
+TEST(GrowthCurveObjective, NegativeShiftedAgeIsFatal) {
+  const std::vector<float> t{1, 2, 3};
+  const std::vector<float> y(3, 1.0f);
+  // Model 2 at s = -1.5: u = -0.5 at the first age.
+  const std::vector<float> p{1.0f, 0.0f, -1.5f, 0.0f};
+  testing::ScriptedConsole con("\n");
+  EXPECT_THROW(gamoff(p, kModelShiftedExponential, t, y), ProgramStop);
+  EXPECT_EQ(con.output(), "\n in gamoff tmd \xB2 0 at xd.-0.5000000000D+00 0.1000000000D+01\n"
+                          "this is a fatal condition.");
+}
+
 TEST(GrowthCurveSimplex, RecoversAnExponentialFromTheFixedStart) {
   const int n = 150;
   const std::vector<float> t = ages(n);
@@ -56,6 +67,37 @@ TEST(GrowthCurveSimplex, RecoversAnExponentialFromTheFixedStart) {
   EXPECT_NEAR(curve[120], 1.5f * std::exp(-3.63f) + 0.4f, 0.03f);
   // Row 0 is the best vertex.
   for (int v = 1; v <= 3; ++v) EXPECT_LE(s.y[0], s.y[v]);
+}
+
+TEST(GrowthCurveSimplex, StartingVerticesOfEachModel) {
+  // Without data every vertex fits equally well and the search stops at
+  // once, so the simplex is the start plus the fixed vertices of the model.
+  using Vertex = std::array<float, kSimplexMaxParameters>;
+  const std::vector<std::vector<Vertex>> tables = {
+      {{1.0f, 0, 0, 0, 0}, {0, -0.01f, 0, 0, 0}, {0, 0, 0.1f, 0, 0}},
+      {{1.0f, 0, 0, 0, 0}, {0, -0.01f, 0, 0, 0}, {0, 0, 1.0f, 0, 0}, {0, 0, 0, 0.1f, 0}},
+      {{1.0f, 0, 0, 0, 0}, {0, 1.0f, 0, 0, 0}, {0, 0, -0.01f, 0, 0}, {0, 0, 0, 1.0f, 0}, {0, 0, 0, 0, 0.1f}}};
+  for (int model = kModelExponential; model <= kModelGeneralised; ++model) {
+    Simplex s;
+    s.p[0] = {0.5f, 0.25f, 0.125f, 0.0625f, 0.03125f};
+    const Vertex start = s.p[0];
+    std::vector<float> curve(3);
+    gamoeba(s, model, {}, {}, curve);
+    const int ndim = model_parameters(model);
+    std::vector<Vertex> found;
+    for (int v = 0; v <= ndim; ++v) {
+      Vertex row{};
+      for (int j = 0; j < ndim; ++j) row[j] = s.p[v][j];
+      found.push_back(row);
+    }
+    std::vector<Vertex> expected = tables[model - 1];
+    Vertex start_row{};
+    for (int j = 0; j < ndim; ++j) start_row[j] = start[j];
+    expected.push_back(start_row);
+    std::sort(found.begin(), found.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected) << "model " << model;
+  }
 }
 
 TEST(GrowthCurveSimplex, TrialWithNegativeShiftIsEvaluatedAtZeroShift) {

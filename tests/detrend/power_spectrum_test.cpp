@@ -162,6 +162,22 @@ TEST(Spectrum, RealChronologyAsTheProgramsAskForIt) {
   // two ends halved.
   power -= 0.5 * (s.first.spectrum.front() + s.first.spectrum.back());
   EXPECT_NEAR(power * 3.14159265 / m, s.first.variance, 0.02 * s.first.variance);
+
+  // Bit for bit: the raw estimates are stored in single precision and the
+  // Hamming weights applied to those stored values.
+  const double pi = static_cast<double>(3.1415927f);
+  std::vector<float> raw(m + 1);
+  for (int k = 0; k <= m; ++k) {
+    double sum = 0.5 * s.first.variance;
+    for (int j = 1; j < m; ++j) sum += s.first.autocovariance[j - 1] * std::cos(static_cast<double>(j) * k * (pi / m));
+    sum += 0.5 * s.first.autocovariance[m - 1] * std::cos(k * pi);
+    raw[k] = static_cast<float>(2.0 / pi * sum);
+  }
+  std::vector<float> smooth(m + 1);
+  smooth[0] = static_cast<float>(0.54 * raw[0] + 0.46 * raw[1]);
+  for (int k = 1; k < m; ++k) smooth[k] = static_cast<float>(0.23 * (double{raw[k - 1]} + raw[k + 1]) + 0.54 * raw[k]);
+  smooth[m] = static_cast<float>(0.46 * raw[m - 1] + 0.54 * raw[m]);
+  EXPECT_EQ(s.first.spectrum, smooth);
 }
 
 TEST(AutoCorrelation, MomentsAndPartialAutocorrelations) {
