@@ -34,30 +34,6 @@ ModelParameters unpack(std::span<const float> p, int model) {
   return m;
 }
 
-// A value as the D17.10 edit descriptor writes it: "-0.5000000000D+00"
-// (ten significant digits after "0.", the exponent marked with D).
-std::string d17_10(double value) {
-  std::string body = "0.0000000000D+00";
-  if (value != 0.0 && std::isfinite(value)) {
-    char scientific[32];
-    std::snprintf(scientific, sizeof scientific, "%.9e", std::fabs(value));  // d.ddddddddde+xx
-    const std::string text(scientific);
-    const std::size_t e = text.find('e');
-    const int exponent = std::atoi(text.c_str() + e + 1) + 1;
-    char marker[8];
-    if (std::abs(exponent) <= 99) {
-      std::snprintf(marker, sizeof marker, "D%+03d", exponent);
-    } else {
-      std::snprintf(marker, sizeof marker, "%+04d", exponent);
-    }
-    body = "0." + text.substr(0, 1) + text.substr(2, e - 2) + marker;
-  } else if (!std::isfinite(value)) {
-    body = std::isnan(value) ? "NaN" : "Infinity";
-  }
-  if (std::signbit(value) && value != 0.0) body.insert(0, "-");
-  return body.size() >= 17 ? body : std::string(17 - body.size(), ' ') + body;
-}
-
 // Position of the shift s among the parameters of the shifted models.
 int shift_parameter(int model) { return model_parameters(model) - 2; }
 
@@ -90,7 +66,7 @@ float gamoff(std::span<const float> params, int model, std::span<const float> t,
   for (std::size_t i = 0; i < nfit; ++i) {
     const double u = static_cast<double>(t[i]) + m.s;
     if (u < 0.0) {
-      console().write("(/1x,'in gamoff tmd \xB2 0 at xd.',a,a)", d17_10(u), d17_10(t[i]));
+      console().write("(/1x,'in gamoff tmd \xB2 0 at xd.',2d17.10)", u, t[i]);
       console().pause("this is a fatal condition.");
       console().stop("", kExitAbnormal);
     }

@@ -195,6 +195,8 @@ class Parser {
           fail("F needs decimals");
         }
         if (c != 'f' && take('e')) required_number("exponent digits");
+        // E and D write an exponent; F and G write fixed point.
+        if (c == 'e' || c == 'd') d.text = std::string(1, c == 'e' ? 'E' : 'D');
         break;
       case 'a': {
         d.kind = Kind::kChars;
@@ -346,6 +348,47 @@ std::string format_real(double value, int width, int decimals) {
   return right_aligned(text, width);
 }
 
+// Ew.d and Dw.d: "0." and d significant digits, rounded halves away from
+// zero on the exact binary value, then the exponent ("E+02", or "+102" when
+// it needs three digits).
+std::string format_exponential(double value, int width, int decimals, char letter) {
+  if (std::isnan(value) || std::isinf(value)) return format_real(value, width, decimals);
+  const bool negative = std::signbit(value);
+  std::string digits(static_cast<std::size_t>(std::max(decimals, 0)), '0');
+  int exponent = 0;
+  if (value != 0.0) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.*e", decimals + 40, std::fabs(value));
+    const std::string text(buffer);
+    const std::size_t e = text.find('e');
+    std::string all = text.substr(0, 1) + text.substr(2, e - 2);  // every mantissa digit
+    exponent = std::atoi(text.c_str() + e + 1) + 1;               // value = 0.ddd x 10^exponent
+    const bool round_up = all[static_cast<std::size_t>(decimals)] >= '5';
+    all.resize(static_cast<std::size_t>(decimals));
+    if (round_up) {
+      int i = decimals - 1;
+      while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
+      if (i < 0) {
+        all.insert(all.begin(), '1');
+        all.pop_back();
+        ++exponent;
+      } else {
+        ++all[static_cast<std::size_t>(i)];
+      }
+    }
+    digits = all;
+  }
+  char marker[16];
+  if (std::abs(exponent) <= 99) {
+    std::snprintf(marker, sizeof marker, "%c%+03d", letter, exponent);
+  } else {
+    std::snprintf(marker, sizeof marker, "%+04d", exponent);
+  }
+  std::string text = std::string(negative ? "-" : "") + "0." + digits + marker;
+  if (static_cast<int>(text.size()) > width) text.erase(negative ? 1 : 0, 1);  // the optional leading zero
+  return right_aligned(text, width);
+}
+
 std::string format_chars(std::string_view text, int width) {
   if (width < 0) return std::string(text);
   const auto w = static_cast<std::size_t>(width);
@@ -366,10 +409,18 @@ std::string render_value(std::string_view format, const Descriptor& d, const Fie
         return stars(d.width);
       }
       mismatch(format, "text for an I descriptor");
-    case Kind::kReal:
-      if (const auto* r = std::get_if<double>(&value)) return format_real(*r, d.width, d.decimals);
-      if (const auto* i = std::get_if<long long>(&value)) return format_real(static_cast<double>(*i), d.width, d.decimals);
-      mismatch(format, "text for an F descriptor");
+    case Kind::kReal: {
+      double real = 0.0;
+      if (const auto* r = std::get_if<double>(&value)) {
+        real = *r;
+      } else if (const auto* i = std::get_if<long long>(&value)) {
+        real = static_cast<double>(*i);
+      } else {
+        mismatch(format, "text for an F descriptor");
+      }
+      if (!d.text.empty()) return format_exponential(real, d.width, d.decimals, d.text[0]);
+      return format_real(real, d.width, d.decimals);
+    }
     case Kind::kChars:
       if (const auto* s = std::get_if<std::string_view>(&value)) return format_chars(*s, d.width);
       mismatch(format, "a number for an A descriptor");

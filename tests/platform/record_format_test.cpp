@@ -63,6 +63,15 @@ TEST(RecordWrite, GroupsSlashesDollarAndReversion) {
   EXPECT_EQ(format_record("('it''s')"), "it's\n");
 }
 
+TEST(RecordWrite, ExponentFields) {
+  EXPECT_EQ(format_record("(d17.10)", -0.5), "-0.5000000000D+00\n");
+  EXPECT_EQ(format_record("(e12.4)", 1234.56), "  0.1235E+04\n");
+  EXPECT_EQ(format_record("(e10.4)", -0.000099996), "-.1000E-03\n");  // carry into the exponent, no room for the 0
+  EXPECT_EQ(format_record("(e11.3)", 0.0), "  0.000E+00\n");
+  EXPECT_EQ(format_record("(e10.3)", 1.0e120), " 0.100+121\n");
+  EXPECT_EQ(format_record("(e5.3)", 1.0), "*****\n");
+}
+
 TEST(RecordWrite, CharacterFields) {
   EXPECT_EQ(format_record("(a8,'|')", "abc"), "     abc|\n");
   EXPECT_EQ(format_record("(a2,'|')", "abc"), "ab|\n");
