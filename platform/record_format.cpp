@@ -50,6 +50,9 @@ struct ParsedFormat {
   std::vector<Descriptor> items;
   std::size_t reversion = 0;
   bool has_values = false;
+  // The part the format restarts at holds a value descriptor; without one a
+  // list that outlasts the format could never be finished.
+  bool reversion_has_values = false;
   bool keep_line_open = false;  // "$"
 };
 
@@ -66,7 +69,11 @@ class Parser {
     if (!take(')')) fail("missing ')'");
     skip_blanks();
     if (pos_ != text_.size()) fail("text after the closing ')'");
-    for (const auto& d : result.items) result.has_values = result.has_values || is_value_kind(d.kind);
+    for (std::size_t i = 0; i < result.items.size(); ++i) {
+      const bool value = is_value_kind(result.items[i].kind);
+      result.has_values = result.has_values || value;
+      if (i >= result.reversion) result.reversion_has_values = result.reversion_has_values || value;
+    }
     return result;
   }
 
@@ -639,6 +646,7 @@ std::string render_record(std::string_view format, std::span<const FieldValue> v
   while (true) {
     if (i == f.items.size()) {
       if (next_value < values.size()) {
+        if (!f.reversion_has_values) mismatch(format, "values left over and no value descriptor to restart at");
         record.end_record(out);
         i = f.reversion;
         continue;
@@ -698,6 +706,7 @@ ReadStatus read_from(const ParsedFormat& f, std::string_view first, NextRecord&&
   while (true) {
     if (i == f.items.size()) {
       if (next_target < targets.size()) {
+        if (!f.reversion_has_values) return ReadStatus::kConversionError;
         auto more = next_record();
         if (!more) return ReadStatus::kEndOfFile;
         storage = std::move(*more);

@@ -84,6 +84,10 @@ TEST(RecordWrite, BadFormatsThrow) {
   EXPECT_THROW(format_record("(f8)"), FormatError);
   EXPECT_THROW(format_record("(i6", 1), FormatError);
   EXPECT_THROW(format_record("(i6)", "text"), FormatError);
+  // Values left over while the part the format restarts at holds no value
+  // descriptor: an error, not an endless run of empty records.
+  EXPECT_THROW(format_record("(i4,(2x))", 1, 2), FormatError);
+  EXPECT_EQ(format_record("(i4,(2x))", 1), "   1\n");
 }
 
 TEST(RecordRead, IntegerAndRealFields) {
@@ -150,6 +154,11 @@ TEST(RecordRead, ListsLongerThanTheFormatContinueOnNewRecords) {
   next = 0;
   EXPECT_EQ(read_record("(i4/i4)", supply, two), ReadStatus::kOk);
   EXPECT_EQ(w[1], 3);
+  // A typed format whose last group reads nothing cannot finish the list: a
+  // conversion error before the rest of the file is consumed.
+  next = 0;
+  EXPECT_EQ(read_record("(i4,(2x))", supply, two), ReadStatus::kConversionError);
+  EXPECT_EQ(next, 1u);
 }
 
 TEST(ListDirected, IntegersTakeTwelveColumns) {
