@@ -135,6 +135,10 @@ void iteration_plots(EngineCall& call);
 // state.raw_curve / state.fitted_curve, with the given in/out option.
 void fit_regional_curve(EngineCall& call, const Matrix& series, int& option);
 
+// The current regional fit along one series' rings (biological ages from
+// its pith offset on).
+void regional_series_curve(const EngineCall& call, int series, std::vector<float>& curve);
+
 // Copies the current fit into a new slot of the regional curve store.
 void store_regional_curve(EngineCall& call);
 

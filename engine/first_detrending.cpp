@@ -62,11 +62,10 @@ void first_detrending(EngineCall& call) {
 
     // A code that fits nothing leaves the curve as preset, which the floor
     // then raises: never another series' curve.
-    curve.assign(n, 0.0f);
     if (call.options.regional) {
-      const int p = call.pith_offset(j);
-      for (int i = 0; i < n; ++i) curve[i] = state.fitted_curve[p + i];
+      regional_series_curve(call, j, curve);
     } else {
+      curve.assign(n, 0.0f);
       curvefits(x, curve, state.curve_options.at(j, 1), call.options.alpha, call.options.stiffness);
       if (apply_curve_floor(curve, call.curve_floor(j))) state.floors.at(j, 1) = j + 1;
     }

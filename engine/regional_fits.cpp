@@ -40,6 +40,21 @@ void fit_regional_curve(EngineCall& call, const Matrix& series, int& option) {
   state.regional_shift = curve.shift;
 }
 
+void regional_series_curve(const EngineCall& call, int series, std::vector<float>& curve) {
+  const EngineState& state = call.state;
+  const int p = call.pith_offset(series);
+  const int n = call.length(series);
+  curve.assign(state.fitted_curve.begin() + p, state.fitted_curve.begin() + p + n);
+  // A regional curve that runs down to exactly 0 (running medians or lowess
+  // over a stretch of zero rings) would make every index of the series a
+  // division by zero; such a ring takes the series' curve floor instead.
+  // Values below 0 stay as they are: the user was warned that the curve
+  // goes negative.
+  for (float& value : curve) {
+    if (value == 0.0f) value = call.curve_floor(series);
+  }
+}
+
 void store_regional_curve(EngineCall& call) {
   EngineState& state = call.state;
   RegionalCurveSlot slot;

@@ -116,7 +116,7 @@ void regional_iteration(EngineCall& call, int iteration) {
     }
     const int n = call.length(j);
     const int p = call.pith_offset(j);
-    work.curve.assign(state.fitted_curve.begin() + p, state.fitted_curve.begin() + p + n);
+    regional_series_curve(call, j, work.curve);
     const auto column = state.signal_free.column(j);
     work.s.assign(column.begin(), column.begin() + n);
     index_and_keep(call, j, work);

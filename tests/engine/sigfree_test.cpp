@@ -234,6 +234,27 @@ TEST(SigfreeRegional, MeanLineRefitsEverySeriesFromTheFifthIterationUpToTheLimit
   EXPECT_EQ(curves[1].size(), 8u * (1 + 2 * fits));
 }
 
+TEST(SigfreeRegional, ARegionalCurveDownToZeroDividesNoIndexByZero) {
+  ScratchDirectory dir;
+  // The oldest tree ends in 25 zero rings, which no other tree reaches: the
+  // running medians of the regional curve are exactly 0 over those ages.
+  std::vector<float> dying = rings(100, 0.0f);
+  std::fill(dying.begin() + 75, dying.end(), 0.0f);
+  DataSet data = make_data_set({{1900, dying}, {1950, rings(50, 1.0f)}, {1940, rings(60, 2.0f)}});
+  EngineOptions options = regional(-3);
+  options.smoothing_window = 15;
+  options.index_type = IndexType::kResiduals;
+  EngineState state;
+  const EngineRun run = run_engine(data, options, state, empty_answers(200));
+  ASSERT_EQ(state.regional_curves.front().fitted[90], 0.0f);
+  const EngineResults& results = run.results;
+  EXPECT_TRUE(all_finite(results.standard.value));
+  EXPECT_TRUE(all_finite(results.signal_free.value));
+  ASSERT_FALSE(results.convergence.empty());
+  EXPECT_TRUE(std::isfinite(results.convergence.front().unweighted_mean));
+  EXPECT_TRUE(all_finite(results.indices.column(0).first(100)));
+}
+
 // The first of a few real-data runs whose statistic rises after the sixth
 // iteration, with the state that run left.
 struct RisingRun {
