@@ -292,7 +292,7 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
     const int windows = (last_year - first_year + step) / step;
     for (int k = 0; k < windows; ++k) {
       const int start = first_year + step * k;
-      if (start + length - 1 > last_year) continue;
+      if (static_cast<long long>(start) + length - 1 > last_year) continue;
       plan.push_back({start, start + length / 2});
     }
   }

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "platform/bounds.hpp"
@@ -178,7 +179,11 @@ void spline2(std::span<const float> x, std::span<float> ys, std::span<const int>
 void lsmake(int n, int start, std::span<int> periods) {
   assert(!periods.empty() && periods.size() >= static_cast<std::size_t>(std::max(n, 1)));
   periods[0] = start;
-  for (int i = 1; i < n; ++i) periods[i] = periods[i - 1] + 1;
+  // The periods stop growing at the largest integer: a typed start stiffness
+  // may lie just below it, and a period that long is a straight line anyway.
+  for (int i = 1; i < n; ++i) {
+    periods[i] = periods[i - 1] < std::numeric_limits<int>::max() ? periods[i - 1] + 1 : periods[i - 1];
+  }
 }
 
 }  // namespace qb

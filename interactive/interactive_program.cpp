@@ -134,7 +134,7 @@ class InteractiveProgram {
   // Every question of the data set, from the curve-fit menu to Hald's
   // convergence tweaks.
   void choose_options() {
-    choose_curve_fit();
+    if (!choose_curve_fit()) return;
     mean_type_menu(ProgramKind::kInteractive, console_, options_);
     echo_mean_type(report_, options_);
     rbar_window_prompt(console_, options_);
@@ -148,13 +148,20 @@ class InteractiveProgram {
   }
 
   // The curve is echoed before the regional option asks its own questions.
-  void choose_curve_fit() {
+  // False when the regional option led to the regional curve sub-menu (the
+  // engine had asked for another regional curve) and a curve was chosen
+  // there: as after the sub-menu itself, the engine runs next.
+  bool choose_curve_fit() {
     while (true) {
       const CurveFitContext context{name_, segment_lengths_.value[kMedianColumn]};
       curve_fit_menu(ProgramKind::kInteractive, console_, options_, context);
       echo_curve_fit_option(report_, options_);
-      if (options_.curve_option != kRegionalCurveOption) return;
-      if (rcs_option(console_, options_, name_) != CurveFitDialogue::kStartOver) return;
+      if (options_.curve_option != kRegionalCurveOption) return true;
+      switch (rcs_option(console_, options_, name_)) {
+        case CurveFitDialogue::kOptionChosen: return true;
+        case CurveFitDialogue::kRegionalCurveChosen: return false;
+        case CurveFitDialogue::kStartOver: break;
+      }
     }
   }
 

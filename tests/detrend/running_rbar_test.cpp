@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "detrend/pearson_correlation.hpp"
@@ -294,6 +295,14 @@ TEST(RunningRbar, NoYieldingWindowIsReportedNotInvented) {
   const RunningRbar too_long = runbar(set.x, set.spans, set.whole, set.depth, set.chronology, options, *again);
   EXPECT_TRUE(too_long.windows.empty());
   EXPECT_EQ(too_long.window_overlap, 60);
+
+  // The widest window the RBAR prompt accepts, over calendar years.
+  const TestSet late = make_set(1900, 1959, {{1900, 1959}, {1900, 1959}},
+                                [](int j, int year) { return equicorrelated(j, year, 21, 0.5); });
+  auto widest = TextOutput::create(scratch.file("widest.txt"));
+  options.window_length = std::numeric_limits<int>::max();
+  options.window_overlap = options.window_length - 1;
+  EXPECT_TRUE(runbar(late.x, late.spans, late.whole, late.depth, late.chronology, options, *widest).windows.empty());
 }
 
 TEST(RunningRbar, ThreadsGiveBitIdenticalResults) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -153,6 +154,19 @@ TEST(SmoothingSpline, PeriodBelowOneIsTheLeastSquaresLine) {
   std::vector<float> coded(30);
   spline1(x, coded, -3);
   EXPECT_EQ(coded, ys);
+}
+
+TEST(SmoothingSpline, AgeDependentPeriodsStopAtTheLargestInteger) {
+  constexpr int kLargest = std::numeric_limits<int>::max();
+  std::vector<int> periods(4);
+  lsmake(4, kLargest - 1, periods);
+  EXPECT_EQ(periods, (std::vector<int>{kLargest - 1, kLargest, kLargest, kLargest}));
+  const std::vector<float> x = noisy_series(30);
+  std::vector<int> stiff(30, kLargest);
+  std::vector<float> ys(30), line(30);
+  trend(x, line);
+  spline2(x, ys, stiff);
+  for (int i = 0; i < 30; ++i) EXPECT_NEAR(ys[i], line[i], 2e-4) << i;
 }
 
 TEST(SmoothingSpline, SeriesLongerThanTheBoundStops) {

@@ -220,6 +220,30 @@ TEST_F(InteractiveProgram, StartingOverAfterAnotherRegionalCurveAsksEverythingAg
   EXPECT_NE(report.find(" HORIZONTAL LINE THROUGH MEAN:  OPT    6\n"), std::string::npos);
 }
 
+TEST_F(InteractiveProgram, RegionalOptionChosenAgainAfterStartingOverGoesToTheSubMenuAndTheEngine) {
+  // The engine's request for another regional curve stands until it runs
+  // again: the regional option shows the sub-menu, whose choice goes to the
+  // engine with no further question.
+  const std::string out = answer({{"Enter data file name", "co021.rwl"},
+                                  {"Enter a value between [0-4]", "1"},
+                                  {"Compute Indices", "r"},
+                                  {"General Curve fit options", "-2"},
+                                  {"Enter running RBAR window", "0"},
+                                  {"Different RCS detrending?", "t"},
+                                  {"Select RCS curve fit options", "x"},
+                                  {"General Curve fit options", "-2"},
+                                  {"Select RCS curve fit options", "1"}});
+  EXPECT_EQ(exit_code_, 0);
+  EXPECT_EQ(occurrences(out, "Select RCS curve fit options:"), 2u);
+  EXPECT_EQ(occurrences(out, "Use a pith offset file?"), 1u);
+  for (const char* question : {"How to calculate the mean chronology", "Enter running RBAR window",
+                               "Enter the signal free convergence test", "Use HALD signal free convergence tweaks?"}) {
+    EXPECT_EQ(occurrences(out, question), 1u) << question;
+  }
+  EXPECT_EQ(occurrences(out, "OKAY, LET US BEGIN:"), 2u);
+  EXPECT_EQ(occurrences(file("co021_out_v45_v2e.txt"), " REGIONAL CURVE STANDARDIZATION (RCS):  OPT   -2\n"), 2u);
+}
+
 TEST_F(InteractiveProgram, PowerTransformationShowsSpreadAgainstLevelFirst) {
   // The first plot after the questions is the spread-versus-level plot of
   // the transformation, which saves to fig1b.ps.
