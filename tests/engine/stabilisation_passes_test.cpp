@@ -176,6 +176,68 @@ TEST(StabilisationPasses, RawAveragesTakeTheRawDataNamesInTheStandardPassOnly) {
   EXPECT_TRUE(drew(canvas, "Orig Mean-Adjust RAW"));
 }
 
+// The pages drawn, each as the calls between plinit and plend.
+std::vector<std::vector<PlotCall>> pages_of(const RecordingCanvas& canvas) {
+  std::vector<std::vector<PlotCall>> pages;
+  for (const PlotCall& call : canvas.calls()) {
+    if (call.name == "plinit") pages.emplace_back();
+    if (!pages.empty()) pages.back().push_back(call);
+  }
+  return pages;
+}
+bool page_has(const std::vector<PlotCall>& page, const std::string& call_text) {
+  return std::any_of(page.begin(), page.end(), [&](const PlotCall& call) { return call.text == call_text; });
+}
+std::vector<PlotCall> lines_of_page(const std::vector<PlotCall>& page) {
+  std::vector<PlotCall> lines;
+  for (const PlotCall& call : page) {
+    if (call.name == "plline") lines.push_back(call);
+  }
+  return lines;
+}
+
+TEST(StabilisationPasses, RbarAndEpsPlotsNameTheWindowAndDrawEpsFromDepthAndRbar) {
+  for (const auto& [window, written] : {std::pair{51, "51 Yrs)"}, std::pair{101, "101 Yrs)"}}) {
+    ScratchDirectory dir;
+    RecordingCanvas canvas;
+    DataSet data = common_signal_site(8, 300, 2);
+    EngineOptions options = made_up(1, 0);
+    options.rbar_window = window;
+    EngineState state;
+    run_answered(data, options, state, empty_answers(100));
+    std::vector<std::vector<PlotCall>> rbar_pages;
+    for (const auto& page : pages_of(canvas)) {
+      if (page_has(page, "plmtex(b,-35.5,0.5,0.5,Standard Indices Running Average Correlations)")) {
+        rbar_pages.push_back(page);
+      }
+    }
+    ASSERT_EQ(rbar_pages.size(), 2u) << window;
+    const auto& rbar = rbar_pages[0];
+    const auto& eps = rbar_pages[1];
+    EXPECT_TRUE(page_has(rbar, std::string("plmtex(b,-33.75,0.06,0,Running RBAR (") + written + ")")) << window;
+    EXPECT_TRUE(page_has(rbar, "plmtex(b,-33.75,0.55,0, Constant Sample RBAR)"));
+    EXPECT_TRUE(page_has(eps, std::string("plmtex(b,-33.75,0.06,0, Running EPS (") + written + ")")) << window;
+    EXPECT_TRUE(page_has(eps, "plmtex(b,-33.75,0.55,0,  Constant Sample EPS)"));
+    // The EPS threshold is dashed; both EPS curves follow from the depth and
+    // the Rbar curves of the page before: N r / ((1 - r) + N r).
+    EXPECT_TRUE(page_has(eps, "pllsty(3)"));
+    const auto rbar_lines = lines_of_page(rbar);
+    const auto eps_lines = lines_of_page(eps);
+    ASSERT_EQ(rbar_lines.size(), 2u);
+    ASSERT_EQ(eps_lines.size(), 3u);
+    EXPECT_TRUE(std::all_of(eps_lines[0].y.begin(), eps_lines[0].y.end(), [](float v) { return v == 0.85f; }));
+    for (int curve = 0; curve < 2; ++curve) {
+      const std::vector<float>& r = rbar_lines[curve].y;
+      const std::vector<float>& drawn = eps_lines[curve + 1].y;
+      ASSERT_EQ(drawn.size(), state.rbar_depth.size());
+      for (std::size_t year = 0; year < drawn.size(); ++year) {
+        const float n = static_cast<float>(state.rbar_depth[year]);
+        ASSERT_FLOAT_EQ(drawn[year], n * r[year] / ((1.0f - r[year]) + n * r[year])) << year;
+      }
+    }
+  }
+}
+
 TEST(StabilisationPasses, AConvergenceRetryKeepsTheRunningRbarStandardChronology) {
   ScratchDirectory dir;
   const DataSet site = common_signal_site(8, 200, 2);
