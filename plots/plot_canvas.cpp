@@ -13,6 +13,19 @@ namespace {
 // values widen exactly.
 std::vector<PLFLT> widened(std::span<const float> values) { return {values.begin(), values.end()}; }
 
+// Every text of the plots is literal, but the library reads "#" as the start
+// of an escape sequence ("Iteration #  1" would lose its "#"): doubled, it
+// prints as itself.
+std::string literal(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    out.push_back(c);
+    if (c == '#') out.push_back('#');
+  }
+  return out;
+}
+
 class PlplotCanvas final : public PlotCanvas {
  public:
   void select_device(std::string_view name) override { plsdev(std::string(name).c_str()); }
@@ -43,11 +56,11 @@ class PlplotCanvas final : public PlotCanvas {
     plpoin(n, xs.data(), ys.data(), symbol);
   }
   void labels(std::string_view x_label, std::string_view y_label, std::string_view title) override {
-    pllab(std::string(x_label).c_str(), std::string(y_label).c_str(), std::string(title).c_str());
+    pllab(literal(x_label).c_str(), literal(y_label).c_str(), literal(title).c_str());
   }
   void text_beside(std::string_view side, double displacement, double position, double justification,
                    std::string_view text) override {
-    plmtex(std::string(side).c_str(), displacement, position, justification, std::string(text).c_str());
+    plmtex(std::string(side).c_str(), displacement, position, justification, literal(text).c_str());
   }
   void end() override { plend(); }
 };
