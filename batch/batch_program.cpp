@@ -14,7 +14,7 @@
 #include "batch/index_type_menu.hpp"
 #include "batch/program_texts.hpp"
 #include "batch/series_selection.hpp"
-#include "batch/spectra.hpp"
+#include "batch/chronology_power.hpp"
 #include "platform/bounds.hpp"
 #include "platform/report_file.hpp"
 #include "platform/text_file.hpp"

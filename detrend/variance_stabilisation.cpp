@@ -55,6 +55,21 @@ bool positive_everywhere(std::span<const float> curve, std::span<const int> dept
 
 bool defined(float statistic) { return statistic != kUndefinedStatistic; }
 
+// The chronology as it came in: the routines turn x into absolute deviations,
+// and a chronology that cannot be stabilised is handed back unchanged in xs.
+class UnstabilisedCopy {
+ public:
+  UnstabilisedCopy(std::span<const float> x, std::span<float> xs) : original_(x.begin(), x.end()), xs_(xs) {}
+  bool restore() const {
+    std::copy(original_.begin(), original_.end(), xs_.begin());
+    return false;
+  }
+
+ private:
+  std::vector<float> original_;
+  std::span<float> xs_;
+};
+
 }  // namespace
 
 Moments moment1(std::span<const float> x, std::span<const int> depth) {
@@ -67,11 +82,8 @@ bool stabit(std::span<float> x, std::span<float> curve, std::span<float> xs, std
   check_sizes(x, curve, xs, depth);
   const int n = static_cast<int>(x.size());
   if (n == 0) return false;
-  const std::vector<float> original(x.begin(), x.end());
-  auto leave_unstabilised = [&]() {
-    std::copy(original.begin(), original.end(), xs.begin());
-    return false;
-  };
+  const UnstabilisedCopy unstabilised(x, xs);
+  const auto leave_unstabilised = [&] { return unstabilised.restore(); };
 
   const MeanSd all = mnsd(x);
   const std::vector<float> replicated = values_where(x, depth, kReplicatedDepth);
@@ -125,11 +137,8 @@ bool stabit1(std::span<float> x, std::span<float> curve, std::span<float> xs, st
   check_sizes(x, curve, xs, depth);
   const int n = static_cast<int>(x.size());
   if (n == 0) return false;
-  const std::vector<float> original(x.begin(), x.end());
-  auto leave_unstabilised = [&]() {
-    std::copy(original.begin(), original.end(), xs.begin());
-    return false;
-  };
+  const UnstabilisedCopy unstabilised(x, xs);
+  const auto leave_unstabilised = [&] { return unstabilised.restore(); };
 
   const Moments before = moment1(x, depth);
   std::vector<bool> negative(n, false);

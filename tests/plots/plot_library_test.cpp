@@ -10,7 +10,7 @@
 #include "plots/biological_age_plots.hpp"
 #include "plots/regional_curve_plots.hpp"
 #include "plots/series_overlay_plots.hpp"
-#include "plots/spectrum_plot.hpp"
+#include "plots/power_plot.hpp"
 #include "plots/spread_level_plot.hpp"
 #include "plots/time_series_plot.hpp"
 #include "series/data_set_loader.hpp"

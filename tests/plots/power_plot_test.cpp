@@ -1,4 +1,4 @@
-#include "plots/spectrum_plot.hpp"
+#include "plots/power_plot.hpp"
 
 #include <gtest/gtest.h>
 

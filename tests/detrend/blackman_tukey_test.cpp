@@ -1,4 +1,4 @@
-#include "detrend/power_spectrum.hpp"
+#include "detrend/blackman_tukey.hpp"
 
 #include <gtest/gtest.h>
 

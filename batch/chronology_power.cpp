@@ -1,10 +1,10 @@
-#include "batch/spectra.hpp"
+#include "batch/chronology_power.hpp"
 
 #include <algorithm>
 
-#include "detrend/power_spectrum.hpp"
+#include "detrend/blackman_tukey.hpp"
 #include "platform/text_file.hpp"
-#include "plots/spectrum_plot.hpp"
+#include "plots/power_plot.hpp"
 
 namespace qb {
 namespace {
