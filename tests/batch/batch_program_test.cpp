@@ -5,7 +5,7 @@
 #include <string>
 
 #include "series/decadal_format.hpp"
-#include "tests/batch/menu_test_support.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/data_set_chronologies.hpp"
+#include "dialogue/data_set_chronologies.hpp"
 #include "platform/console.hpp"
 
 namespace qb {

@@ -1,4 +1,4 @@
-#include "batch/data_set_chronologies.hpp"
+#include "dialogue/data_set_chronologies.hpp"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "batch/chronology_menus.hpp"
+#include "dialogue/chronology_menus.hpp"
 
 #include <optional>
 
-#include "batch/menu_answers.hpp"
+#include "dialogue/menu_answers.hpp"
 
 namespace qb {
 

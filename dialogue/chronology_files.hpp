@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/data_set_chronologies.hpp"
+#include "dialogue/data_set_chronologies.hpp"
 #include "platform/console.hpp"
 #include "platform/text_file.hpp"
 #include "series/data_set.hpp"

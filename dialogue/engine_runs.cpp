@@ -1,4 +1,4 @@
-#include "batch/engine_runs.hpp"
+#include "dialogue/engine_runs.hpp"
 
 #include <algorithm>
 #include <string>

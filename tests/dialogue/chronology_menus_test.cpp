@@ -1,8 +1,8 @@
-#include "batch/chronology_menus.hpp"
+#include "dialogue/chronology_menus.hpp"
 
 #include <gtest/gtest.h>
 
-#include "tests/batch/menu_test_support.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 
 namespace qb {
 namespace {

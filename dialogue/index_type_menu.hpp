@@ -1,8 +1,8 @@
 // Index type (ratios or residuals) and the adaptive power transformation.
 #pragma once
 
-#include "batch/analysis_options.hpp"
-#include "batch/program_texts.hpp"
+#include "dialogue/analysis_options.hpp"
+#include "dialogue/program_texts.hpp"
 #include "platform/console.hpp"
 #include "platform/report_file.hpp"
 

@@ -1,6 +1,6 @@
 // The column and Tucson chronology files and the run-wide blocks, from
 // chronologies made up in place.
-#include "batch/chronology_files.hpp"
+#include "dialogue/chronology_files.hpp"
 
 #include <gtest/gtest.h>
 

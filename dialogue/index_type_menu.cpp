@@ -1,4 +1,4 @@
-#include "batch/index_type_menu.hpp"
+#include "dialogue/index_type_menu.hpp"
 
 namespace qb {
 

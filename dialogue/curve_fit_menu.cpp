@@ -1,6 +1,6 @@
-#include "batch/curve_fit_menu.hpp"
+#include "dialogue/curve_fit_menu.hpp"
 
-#include "batch/menu_answers.hpp"
+#include "dialogue/menu_answers.hpp"
 #include "series/pith_offsets.hpp"
 
 namespace qb {

@@ -1,4 +1,4 @@
-#include "batch/menu_answers.hpp"
+#include "dialogue/menu_answers.hpp"
 
 #include "platform/text_file.hpp"
 #include "series/text_utilities.hpp"

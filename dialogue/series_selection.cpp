@@ -1,4 +1,4 @@
-#include "batch/series_selection.hpp"
+#include "dialogue/series_selection.hpp"
 
 #include <algorithm>
 #include <optional>

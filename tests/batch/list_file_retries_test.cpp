@@ -9,7 +9,7 @@
 
 #include "batch/batch_program.hpp"
 #include "series/decadal_format.hpp"
-#include "tests/batch/menu_test_support.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 #include "tests/support/answering_console.hpp"
 #include "tests/support/test_support.hpp"
 

@@ -1,8 +1,8 @@
-#include "batch/curve_fit_menu.hpp"
+#include "dialogue/curve_fit_menu.hpp"
 
 #include <gtest/gtest.h>
 
-#include "tests/batch/menu_test_support.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 
 namespace qb {
 namespace {

@@ -1,11 +1,11 @@
-#include "batch/series_selection.hpp"
+#include "dialogue/series_selection.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "tests/batch/menu_test_support.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 #include "tests/series/synthetic_data_set.hpp"
 
 namespace qb {

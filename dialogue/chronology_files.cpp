@@ -1,4 +1,4 @@
-#include "batch/chronology_files.hpp"
+#include "dialogue/chronology_files.hpp"
 
 #include <cmath>
 #include <span>

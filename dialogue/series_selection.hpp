@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "batch/data_set_checks.hpp"
+#include "dialogue/data_set_checks.hpp"
 #include "platform/console.hpp"
 #include "platform/report_file.hpp"
 #include "series/data_set.hpp"

@@ -1,5 +1,5 @@
 // The spectrum input, the maximum lag and the spectra file.
-#include "batch/chronology_power.hpp"
+#include "dialogue/chronology_power.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // tweaks, with their lines in the report file.
 #pragma once
 
-#include "batch/analysis_options.hpp"
-#include "batch/program_texts.hpp"
+#include "dialogue/analysis_options.hpp"
+#include "dialogue/program_texts.hpp"
 #include "platform/console.hpp"
 #include "platform/report_file.hpp"
 

@@ -1,4 +1,4 @@
-#include "batch/program_texts.hpp"
+#include "dialogue/program_texts.hpp"
 
 #include "platform/bounds.hpp"
 

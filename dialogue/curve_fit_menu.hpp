@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "batch/analysis_options.hpp"
-#include "batch/program_texts.hpp"
+#include "dialogue/analysis_options.hpp"
+#include "dialogue/program_texts.hpp"
 #include "platform/console.hpp"
 #include "platform/report_file.hpp"
 

@@ -1,4 +1,4 @@
-#include "batch/chronology_power.hpp"
+#include "dialogue/chronology_power.hpp"
 
 #include <algorithm>
 

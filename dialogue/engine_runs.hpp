@@ -7,8 +7,8 @@
 #include <functional>
 #include <string_view>
 
-#include "batch/analysis_options.hpp"
-#include "batch/program_texts.hpp"
+#include "dialogue/analysis_options.hpp"
+#include "dialogue/program_texts.hpp"
 #include "engine/sigfree.hpp"
 #include "platform/console.hpp"
 #include "platform/report_file.hpp"
