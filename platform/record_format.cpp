@@ -491,14 +491,6 @@ bool canonical_real(std::string_view field, int decimals, std::string& canonical
   std::size_t i = 0;
   std::string sign;
   if (s[i] == '+' || s[i] == '-') sign = s[i++] == '-' ? "-" : "";
-  {
-    std::string rest = s.substr(i);
-    for (auto& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (rest == "nan" || rest == "inf" || rest == "infinity") {
-      canonical = sign + rest;
-      return true;
-    }
-  }
   std::string mantissa;
   bool point = false;
   int fraction_digits = 0;
@@ -596,11 +588,17 @@ bool store_integer(const FieldTarget& target, long long value) {
   return true;
 }
 
+// A value beyond the range of the target (1e40 for a REAL) is a conversion
+// error: an infinity read as data would turn every later sum into NaN.
 bool store_real(const FieldTarget& target, const std::string& canonical) {
   if (auto* f = std::get_if<float*>(&target)) {
-    **f = std::strtof(canonical.c_str(), nullptr);
+    const float v = std::strtof(canonical.c_str(), nullptr);
+    if (!std::isfinite(v)) return false;
+    **f = v;
   } else if (auto* d = std::get_if<double*>(&target)) {
-    **d = std::strtod(canonical.c_str(), nullptr);
+    const double v = std::strtod(canonical.c_str(), nullptr);
+    if (!std::isfinite(v)) return false;
+    **d = v;
   } else if (auto* p = std::get_if<int*>(&target)) {
     double v = std::strtod(canonical.c_str(), nullptr);
     if (!std::isfinite(v) || std::fabs(v) > 2.1e9) return false;

@@ -112,6 +112,20 @@ TEST(RecordRead, IntegerAndRealFields) {
   EXPECT_EQ(read_fields("(i4)", "  x1", &a), ReadStatus::kConversionError);
   EXPECT_EQ(read_fields("(f6.2)", " 1.2.3", &f), ReadStatus::kConversionError);
   EXPECT_EQ(read_fields("(i3", "  1", &a), ReadStatus::kConversionError);
+  // Values that are no finite REAL, and integers beyond int, are conversion
+  // errors like any other unreadable field.
+  for (const char* field :
+       {"  1.0e40", " -1.0e40", "     inf", "    -inf", "     nan", "Infinity", "  1.e+39", "  3.5e38", " 1.0d999"}) {
+    f = 7.0f;
+    EXPECT_EQ(read_fields("(f8.3)", field, &f), ReadStatus::kConversionError) << field;
+    EXPECT_EQ(f, 7.0f) << field;
+  }
+  EXPECT_EQ(read_fields("(e13.3)", " 3.4028234e38", &f), ReadStatus::kOk);
+  EXPECT_EQ(read_fields("(i12)", "  2147483648", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(i12)", " -2147483648", &a), ReadStatus::kOk);
+  EXPECT_EQ(read_fields("(i25)", "999999999999999999999999", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(f12.0)", "  3000000000", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(i4)", " nan", &f), ReadStatus::kConversionError);
 }
 
 TEST(RecordRead, PositionsAndText) {
