@@ -67,12 +67,7 @@ class BatchProgram {
     write_banner(console_, ProgramKind::kListFile, version_);
     write_gap_warning(console_);
     for (std::size_t k = 0; k < run_wide_.files.size(); ++k) {
-      auto file = TextOutput::create(RunWideFiles::kNames[k]);
-      if (!file) {
-        console_.write("(/1x,'Cannot create the chronology file ',a)", RunWideFiles::kNames[k]);
-        terminate_abnormally();
-      }
-      run_wide_.files[k] = std::move(*file);
+      run_wide_.files[k] = TextOutput::create_or_throw(RunWideFiles::kNames[k]);
     }
     open_list_file();
   }
@@ -118,13 +113,7 @@ class BatchProgram {
   }
 
   void open_report(DataSetRun& run) {
-    const std::string report_name = report_file_name(run.name, version_);
-    auto file = TextOutput::create(report_name);
-    if (!file) {
-      console_.write("(/1x,'Cannot create the report file ',a)", report_name);
-      terminate_abnormally();
-    }
-    run.report = ReportFile(std::move(*file));
+    run.report = ReportFile(TextOutput::create_or_throw(report_file_name(run.name, version_)));
     run.report.write("(/1x,'THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE')");
     const std::string heading =
         format_record("(/1x,a/,/1x,'Data set number ',i3,' being processed: ',a/,/1x,a)", kStarLine,
@@ -275,10 +264,10 @@ class BatchProgram {
   // the run-wide files; the report file is closed with them.
   void write_chronology_files(DataSetRun& run) {
     const DataSetChronologies c = chronologies(run);
-    write_column_file(console_, c, run.name);
+    write_column_file(c, run.name);
     RunWideChronologyFiles run_wide;
     for (std::size_t k = 0; k < run_wide.size(); ++k) run_wide[k] = &run_wide_.files[k];
-    write_tucson_file(console_, c, run.name, run.data.titles, run_wide);
+    write_tucson_file(c, run.name, run.data.titles, run_wide);
     run.report.close();
   }
 
@@ -305,16 +294,18 @@ class BatchProgram {
     for (auto& file : run_wide_.files) file.close();
   }
 
+  // The files are closed first: a run whose files could not be written to
+  // the end never shows the normal termination text.
   [[noreturn]] void terminate_normally() {
-    write_normal_termination(console_, version_);
     close_run_wide_files();
+    write_normal_termination(console_, version_);
     console_.wait_before_exit();
     throw ProgramStop{kExitNormal};
   }
 
   [[noreturn]] void terminate_abnormally() {
-    write_abnormal_termination(console_, version_);
     close_run_wide_files();
+    write_abnormal_termination(console_, version_);
     console_.wait_before_exit();
     throw ProgramStop{kExitAbnormal};
   }

@@ -3,11 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "detrend/heapsort.hpp"
 
 namespace qb {
+namespace {
+// A median absolute residual below this many float epsilons of the mean
+// magnitude of the data is the rounding noise of local lines that fit
+// exactly; the residuals of noisy data lie orders of magnitude above it.
+constexpr float kRoundingUlps = 8.0f;
+}  // namespace
 
 bool lowest(std::span<const float> x, std::span<const float> y, float xs, int nleft, int nright,
             std::span<float> w, bool use_robustness, std::span<const float> rw, float& ys) {
@@ -70,6 +77,13 @@ void lowess(std::span<const float> y, std::span<float> ys, float f) {
   for (int i = 0; i < n; ++i) x[i] = static_cast<float>(i + 1);
   int ns = static_cast<int>(f * static_cast<float>(n));
   ns = std::max(std::min(ns, n), 2);
+  // Bisquare weights of rounding noise (a straight line fits exactly) would
+  // reject points at random and bend the ends; such a fit stands with every
+  // weight 1.
+  float mean_magnitude = 0.0f;
+  for (float v : y) mean_magnitude += std::fabs(v);
+  mean_magnitude /= static_cast<float>(n);
+  const float noise_level = kRoundingUlps * std::numeric_limits<float>::epsilon() * mean_magnitude;
   constexpr int kIterations = 3;  // the fit and two robustness iterations
   for (int iteration = 1; iteration <= kIterations; ++iteration) {
     int nleft = 0;
@@ -96,6 +110,7 @@ void lowess(std::span<const float> y, std::span<float> ys, float f) {
     const int m1 = n / 2 + 1;
     const int m2 = n - m1 + 1;
     const float cmad = 3.0f * (sorted[m1 - 1] + sorted[m2 - 1]);
+    if (cmad <= 6.0f * noise_level) break;
     const float c9 = 0.999f * cmad;
     const float c1 = 0.001f * cmad;
     for (int i = 0; i < n; ++i) {

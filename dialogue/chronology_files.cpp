@@ -63,49 +63,39 @@ std::string tucson_file_name(std::string_view data_set_name) {
   return dataset_base_name(data_set_name) + "_crns_tuc.txt";
 }
 
-void write_column_file(Console& console, const DataSetChronologies& c, std::string_view data_set_name) {
-  const std::string name = column_file_name(data_set_name);
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console.write("(/1x,'Cannot create the chronology file ',a)", name);
-    return;
-  }
-  write_column_header(*file, c);
+void write_column_file(const DataSetChronologies& c, std::string_view data_set_name) {
+  TextOutput file = TextOutput::create_or_throw(column_file_name(data_set_name));
+  write_column_header(file, c);
   for (int r = 0; r < c.years; ++r) {
     const auto row = static_cast<std::size_t>(r);
     const int depth = c.sample_depth[row];
     const float se_standard = standard_error(c.standard_sd[row], depth);
     const float se_signal_free = standard_error(c.signal_free_sd[row], depth);
     if (c.stabilised()) {
-      file->write("(2i6,1x,12f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
-                  c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free,
-                  c.stabilised_standard[row], c.stabilised_signal_free[row]);
+      file.write("(2i6,1x,12f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                 c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free, c.stabilised_standard[row],
+                 c.stabilised_signal_free[row]);
     } else {
-      file->write("(2i6,1x,10f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
-                  c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free);
+      file.write("(2i6,1x,10f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                 c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free);
     }
   }
-  file->close();
+  file.close();
 }
 
-void write_tucson_file(Console& console, const DataSetChronologies& c, std::string_view data_set_name,
+void write_tucson_file(const DataSetChronologies& c, std::string_view data_set_name,
                        std::array<std::string, 3>& titles, const RunWideChronologyFiles& run_wide) {
-  const std::string name = tucson_file_name(data_set_name);
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console.write("(/1x,'Cannot create the chronology file ',a)", name);
-    return;
-  }
+  TextOutput file = TextOutput::create_or_throw(tucson_file_name(data_set_name));
   const std::string id = fixed_width(data_set_name.substr(0, std::min(data_set_name.size(), kChronologyIdLength)),
                                      kIdLength);
   const bool raw = c.raw_data_average;
-  write_block(*file, c, {c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]}, id, titles);
-  write_block(*file, c, {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}, id, titles);
+  write_block(file, c, {c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]}, id, titles);
+  write_block(file, c, {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}, id, titles);
   if (c.stabilised()) {
-    write_block(*file, c, {c.stabilised_standard, raw ? "rawstb" : "stdstb", run_wide[2]}, id, titles);
-    write_block(*file, c, {c.stabilised_signal_free, raw ? "adjstb" : "ssfstb", run_wide[3]}, id, titles);
+    write_block(file, c, {c.stabilised_standard, raw ? "rawstb" : "stdstb", run_wide[2]}, id, titles);
+    write_block(file, c, {c.stabilised_signal_free, raw ? "adjstb" : "ssfstb", run_wide[3]}, id, titles);
   }
-  file->close();
+  file.close();
 }
 
 }  // namespace qb

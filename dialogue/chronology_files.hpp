@@ -1,7 +1,8 @@
 // The chronology files of a data set: the chronologies, their standard
 // deviations and standard errors as columns by year, and every chronology as
 // a block in the decadal chronology layout (also appended to the list-file
-// program's run-wide chronology files).
+// program's run-wide chronology files). A file that cannot be created or
+// written throws OutputFileError.
 #pragma once
 
 #include <array>
@@ -9,7 +10,6 @@
 #include <string_view>
 
 #include "dialogue/data_set_chronologies.hpp"
-#include "platform/console.hpp"
 #include "platform/text_file.hpp"
 #include "series/data_set.hpp"
 
@@ -19,7 +19,7 @@ namespace qb {
 // signal-free chronology, their standard deviations and standard errors, and
 // with stabilised chronologies those two as well.
 std::string column_file_name(std::string_view data_set_name);
-void write_column_file(Console& console, const DataSetChronologies& chronologies, std::string_view data_set_name);
+void write_column_file(const DataSetChronologies& chronologies, std::string_view data_set_name);
 
 // The run-wide files in the order of the blocks: standard, signal-free,
 // stabilised standard, stabilised signal-free. A null entry receives nothing.
@@ -29,7 +29,7 @@ using RunWideChronologyFiles = std::array<TextOutput*, 4>;
 // title lines, its label in columns 83-88 of title lines 2 and 3 (the title
 // lines keep the last label). Each block also goes to its run-wide file.
 std::string tucson_file_name(std::string_view data_set_name);
-void write_tucson_file(Console& console, const DataSetChronologies& chronologies, std::string_view data_set_name,
+void write_tucson_file(const DataSetChronologies& chronologies, std::string_view data_set_name,
                        std::array<std::string, 3>& titles, const RunWideChronologyFiles& run_wide = {});
 
 }  // namespace qb

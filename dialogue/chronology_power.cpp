@@ -74,16 +74,11 @@ std::string spectra_file_name(std::string_view data_set_name) {
 }
 
 void spectra(Console& console, const SpectrumInput& input, bool raw_data_average, std::string_view data_set_name) {
-  const std::string name = spectra_file_name(data_set_name);
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console.write("(/1x,'Cannot create the spectra file ',a)", name);
-    return;
-  }
+  TextOutput file = TextOutput::create_or_throw(spectra_file_name(data_set_name));
   if (raw_data_average) {
-    file->write("(a)", " FREQUENCY   POWER_RAW_CRN   POWER_ADJ_CRN");
+    file.write("(a)", " FREQUENCY   POWER_RAW_CRN   POWER_ADJ_CRN");
   } else {
-    file->write("(a)", " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN");
+    file.write("(a)", " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN");
   }
 
   const int n = static_cast<int>(input.first.size());
@@ -93,12 +88,14 @@ void spectra(Console& console, const SpectrumInput& input, bool raw_data_average
   if (!auto_spectrum(input.first, m, s.frequency, s.first) ||
       !auto_spectrum(input.second, m, second_frequency, s.second)) {
     console.write("(/1x,'No spectra: ',i5,' years reach a sample depth of 5; at least 9 are needed.')", n);
+    file.close();
     return;
   }
   plot_spectra(s, raw_data_average);
   for (std::size_t k = 0; k < s.frequency.size(); ++k) {
-    file->write("(f9.5,f14.5,F16.5)", s.frequency[k], s.first[k], s.second[k]);
+    file.write("(f9.5,f14.5,F16.5)", s.frequency[k], s.first[k], s.second[k]);
   }
+  file.close();
 }
 
 }  // namespace qb

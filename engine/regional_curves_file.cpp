@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/console.hpp"
 #include "platform/record_format.hpp"
 #include "platform/text_file.hpp"
 
@@ -22,11 +21,7 @@ float value_at(const std::vector<float>& curve, int age) {
 }  // namespace
 
 void write_regional_curves_file(const std::string& path, const std::vector<RegionalCurveSlot>& slots, int length) {
-  auto file = TextOutput::create(path);
-  if (!file) {
-    console().write("(/1x,'Cannot create the regional curves file ',a)", path);
-    console().stop({}, kExitAbnormal);
-  }
+  TextOutput file = TextOutput::create_or_throw(path);
   const int count = static_cast<int>(slots.size());
   const std::string header_format =
       "(a10," + std::to_string(std::max(kHeaderSlots, count)) + "(a15,1x))";
@@ -36,7 +31,7 @@ void write_regional_curves_file(const std::string& path, const std::vector<Regio
   fields.reserve(1 + count);
   fields.emplace_back(std::string_view("Bio Year "));
   for (int k = 0; k < count; ++k) fields.emplace_back(std::string_view("   RC     fRC "));
-  file->put(render_record(header_format, fields));
+  file.put(render_record(header_format, fields));
 
   for (int age = 0; age < length; ++age) {
     fields.clear();
@@ -45,9 +40,9 @@ void write_regional_curves_file(const std::string& path, const std::vector<Regio
       fields.emplace_back(static_cast<double>(value_at(slot.raw, age)));
       fields.emplace_back(static_cast<double>(value_at(slot.fitted, age)));
     }
-    file->put(render_record(values_format, fields));
+    file.put(render_record(values_format, fields));
   }
-  file->close();
+  file.close();
 }
 
 }  // namespace qb

@@ -11,8 +11,8 @@ namespace qb {
 
 // Writes (replacing) the file: a header naming each fit's two columns, then
 // biological years 1..length with each fit's raw and fitted value (-999.00
-// where a fit has none). A file that cannot be created stops the program
-// with a message naming it.
+// where a fit has none). Throws OutputFileError when the file cannot be
+// created or written.
 void write_regional_curves_file(const std::string& path, const std::vector<RegionalCurveSlot>& slots, int length);
 
 }  // namespace qb

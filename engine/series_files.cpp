@@ -1,6 +1,5 @@
 #include "engine/series_files.hpp"
 
-#include "platform/console.hpp"
 #include "platform/text_file.hpp"
 #include "series/decadal_format.hpp"
 
@@ -9,13 +8,9 @@ namespace qb {
 namespace {
 
 TextOutput create_titled(const std::string& name, std::string_view title) {
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console().write("(/1x,'Cannot create the series file ',a)", name);
-    console().stop({}, kExitAbnormal);
-  }
-  file->write("(a)", title);
-  return std::move(*file);
+  TextOutput file = TextOutput::create_or_throw(name);
+  file.write("(a)", title);
+  return file;
 }
 
 void write_store(TextOutput& file, const DataSet& data, const Matrix& values, std::string_view tag) {

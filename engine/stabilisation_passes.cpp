@@ -46,12 +46,7 @@ RbarTexts signal_free_texts(const EngineCall& call) {
 // Running Rbar of the index matrix into the pass's running RBAR file; the
 // chronology it adjusts is the one the pass works on.
 RunningRbar running_rbar(EngineCall& call, std::string_view suffix) {
-  const std::string name = call.base_name + std::string(suffix);
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console().write("(/1x,'Cannot create the running RBAR file ',a)", name);
-    console().stop({}, kExitAbnormal);
-  }
+  TextOutput file = TextOutput::create_or_throw(call.base_name + std::string(suffix));
   RunningRbarOptions options;
   options.window_length = call.options.rbar_window;
   // Windows one year apart.
@@ -59,8 +54,8 @@ RunningRbar running_rbar(EngineCall& call, std::string_view suffix) {
   options.quiet = call.results.retry_counter != 0;
   options.threads = call.options.rbar_threads;
   RunningRbar rbar = runbar(call.results.indices, call.data.spans, call.data.whole, call.state.rbar_depth,
-                            call.state.rbar_chronology, options, *file);
-  file->close();
+                            call.state.rbar_chronology, options, file);
+  file.close();
   return rbar;
 }
 

@@ -49,8 +49,8 @@ class InteractiveProgram {
     choose_options();
     run_engine();
     const DataSetChronologies c = chronologies();
-    write_column_file(console_, c, name_);
-    write_tucson_file(console_, c, name_, data_.titles);
+    write_column_file(c, name_);
+    write_tucson_file(c, name_, data_.titles);
     spectra(console_, spectrum_input(c), c.raw_data_average, name_);
     terminate_normally();
   }
@@ -76,14 +76,11 @@ class InteractiveProgram {
     }
   }
 
+  // A new name after a failed load gets a report of its own; the report of
+  // the failed load keeps what it holds.
   void open_report() {
-    const std::string report_name = report_file_name(name_, version_);
-    auto file = TextOutput::create(report_name);
-    if (!file) {
-      console_.write("(/1x,'Cannot create the report file ',a)", report_name);
-      terminate_abnormally();
-    }
-    report_ = ReportFile(std::move(*file));
+    report_.close();
+    report_ = ReportFile(TextOutput::create_or_throw(report_file_name(name_, version_)));
     report_.write("(/1x,'THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE')");
     report_.write("(/1x,'DATA FILE TO PROCESS: ',a)", name_);
   }
@@ -182,13 +179,17 @@ class InteractiveProgram {
                                  options_.curve_option, options_.rbar_window);
   }
 
+  // The report is closed first: a run whose report could not be written to
+  // the end never shows the normal termination text.
   [[noreturn]] void terminate_normally() {
+    report_.close();
     write_normal_termination(console_, version_);
     console_.wait_before_exit();
     throw ProgramStop{kExitNormal};
   }
 
   [[noreturn]] void terminate_abnormally() {
+    report_.close();
     write_abnormal_termination(console_, version_);
     console_.wait_before_exit();
     throw ProgramStop{kExitAbnormal};

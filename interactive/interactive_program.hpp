@@ -11,7 +11,7 @@ namespace qb {
 inline constexpr const char* kInteractiveVersion = "45_v2e ";
 
 // Runs the program from its banner to its termination; ends by throwing
-// ProgramStop.
+// ProgramStop, or the error that ended it (run_program tells it).
 [[noreturn]] void run_interactive_program(Console& console);
 
 }  // namespace qb

@@ -98,7 +98,8 @@ bool parse_real(std::string_view value, Real& out) {
   } else {
     parsed = std::strtod(text.c_str(), &end);
   }
-  if (end != text.c_str() + text.size()) return false;
+  // A value beyond the type would enter every later sum as an infinity.
+  if (end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
   out = parsed;
   return true;
 }

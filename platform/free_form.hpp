@@ -32,7 +32,8 @@ class FreeFormReader {
   bool in_record_ = false;
 };
 
-// Conversions of one free-form value; false when it does not convert.
+// Conversions of one free-form value; false when it does not convert, and
+// when it lies beyond the range of the type (no infinity is ever read).
 bool parse_free_integer(std::string_view value, int& out);
 bool parse_free_real(std::string_view value, float& out);
 bool parse_free_real(std::string_view value, double& out);

@@ -3,9 +3,9 @@
 
 namespace qb {
 
-// Thrown to end the program; main() catches it and returns the exit code.
-// Unwinding closes every open file, so a stop never leaves a file half
-// written without its buffered lines.
+// Thrown to end the program; run_program() catches it and main() returns the
+// exit code. Unwinding closes every open file, so a stop never leaves a file
+// half written without its buffered lines (and a close that fails is told).
 struct ProgramStop {
   int exit_code = 0;
 };

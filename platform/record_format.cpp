@@ -44,10 +44,20 @@ bool is_value_kind(Kind kind) {
   return kind == Kind::kInt || kind == Kind::kReal || kind == Kind::kChars;
 }
 
+// Repeats are expanded, and nested counts multiply: "(2000(20000i31))" would
+// ask for 40 million descriptors. A format typed by a user or carried by a
+// data file that expands beyond this many descriptors (a quoted text counting
+// its characters) is refused; the widest the system writes holds a few
+// hundred.
+constexpr std::size_t kMaxExpandedSize = 100000;
+
+std::size_t expanded_size(const Descriptor& d) { return 1 + d.text.size(); }
+
 // A parsed format: the descriptors with every repeat expanded, and the place
 // where the format restarts when a list outlasts it.
 struct ParsedFormat {
   std::vector<Descriptor> items;
+  std::size_t expanded = 0;  // sum of expanded_size over items
   std::size_t reversion = 0;
   bool has_values = false;
   // The part the format restarts at holds a value descriptor; without one a
@@ -109,6 +119,19 @@ class Parser {
     }
     return static_cast<int>(value);
   }
+  // Appends `count` copies of the descriptors, refusing an expansion beyond
+  // the limit before any memory is taken for it.
+  void append(ParsedFormat& out, std::span<const Descriptor> items, std::size_t size, int count) {
+    if (size > 0 && static_cast<std::size_t>(count) > (kMaxExpandedSize - out.expanded) / size) {
+      fail("repeats expand beyond " + std::to_string(kMaxExpandedSize) + " descriptors");
+    }
+    out.expanded += size * static_cast<std::size_t>(count);
+    for (int r = 0; r < count; ++r) out.items.insert(out.items.end(), items.begin(), items.end());
+  }
+  void append(ParsedFormat& out, const Descriptor& d, int count = 1) {
+    append(out, std::span<const Descriptor>(&d, 1), expanded_size(d), count);
+  }
+
   int required_number(const char* what) {
     auto n = number();
     if (!n) fail(std::string("missing ") + what);
@@ -127,8 +150,8 @@ class Parser {
       }
       if (c == '/' || c == ':' || c == '$') {
         ++pos_;
-        if (c == '/') out.items.push_back(make(Kind::kSlash));
-        if (c == ':') out.items.push_back(make(Kind::kColon));
+        if (c == '/') append(out, make(Kind::kSlash));
+        if (c == ':') append(out, make(Kind::kColon));
         if (c == '$') out.keep_line_open = true;
         need_item = true;
         continue;
@@ -144,7 +167,7 @@ class Parser {
     char c = peek();
     if (c == '\'' || c == '"') {
       if (repeat) fail("repeat count before text");
-      out.items.push_back(make(Kind::kText, 0, quoted(c)));
+      append(out, make(Kind::kText, 0, quoted(c)));
       return;
     }
     if (c == '(') {
@@ -155,32 +178,32 @@ class Parser {
       if (!take(')')) fail("missing ')'");
       const int count = repeat.value_or(1);
       if (count < 1) fail("repeat count 0");
-      for (int r = 0; r < count; ++r) out.items.insert(out.items.end(), group.items.begin(), group.items.end());
+      append(out, group.items, group.expanded, count);
       out.keep_line_open = out.keep_line_open || group.keep_line_open;
       if (top_level) out.reversion = start;
       return;
     }
     if (c == '/') {  // "2/" writes two record ends
       ++pos_;
-      for (int r = 0; r < repeat.value_or(1); ++r) out.items.push_back(make(Kind::kSlash));
+      append(out, make(Kind::kSlash), repeat.value_or(1));
       return;
     }
     ++pos_;
     Descriptor d;
     switch (c) {
       case 'x':
-        out.items.push_back(make(Kind::kSkip, repeat.value_or(1)));
+        append(out, make(Kind::kSkip, repeat.value_or(1)));
         return;
       case 't': {
         if (repeat) fail("repeat count before T");
         if (take('l')) {
-          out.items.push_back(make(Kind::kBack, required_number("TL count")));
+          append(out, make(Kind::kBack, required_number("TL count")));
         } else if (take('r')) {
-          out.items.push_back(make(Kind::kSkip, required_number("TR count")));
+          append(out, make(Kind::kSkip, required_number("TR count")));
         } else {
           const int column = required_number("T column");
           if (column < 1) fail("T column 0");
-          out.items.push_back(make(Kind::kTab, column));
+          append(out, make(Kind::kTab, column));
         }
         return;
       }
@@ -222,8 +245,8 @@ class Parser {
         fail(std::string("unknown descriptor '") + c + "'");
     }
     if (d.width == 0) fail("field width 0");
-    for (int r = 0; r < repeat.value_or(1); ++r) out.items.push_back(d);
     if (repeat && *repeat < 1) fail("repeat count 0");
+    append(out, d, repeat.value_or(1));
   }
 
   std::string quoted(char quote) {
@@ -256,10 +279,17 @@ struct FormatHash {
 
 const ParsedFormat& parsed(std::string_view format) {
   thread_local std::unordered_map<std::string, std::unique_ptr<ParsedFormat>, FormatHash, std::equal_to<>> cache;
+  thread_local std::size_t cached_size = 0;
   auto it = cache.find(format);
   if (it != cache.end()) return *it->second;
   auto result = std::make_unique<ParsedFormat>(Parser(format).parse());
-  if (cache.size() > 4096) cache.clear();  // formats typed by users stay few
+  // Formats typed by users stay few and small; many or wide ones (a file of
+  // column blocks, each with its own) must not pile up.
+  if (cache.size() > 4096 || cached_size > 4 * kMaxExpandedSize) {
+    cache.clear();
+    cached_size = 0;
+  }
+  cached_size += result->expanded;
   return *cache.emplace(std::string(format), std::move(result)).first->second;
 }
 
@@ -491,14 +521,6 @@ bool canonical_real(std::string_view field, int decimals, std::string& canonical
   std::size_t i = 0;
   std::string sign;
   if (s[i] == '+' || s[i] == '-') sign = s[i++] == '-' ? "-" : "";
-  {
-    std::string rest = s.substr(i);
-    for (auto& c : rest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (rest == "nan" || rest == "inf" || rest == "infinity") {
-      canonical = sign + rest;
-      return true;
-    }
-  }
   std::string mantissa;
   bool point = false;
   int fraction_digits = 0;
@@ -596,11 +618,17 @@ bool store_integer(const FieldTarget& target, long long value) {
   return true;
 }
 
+// A value beyond the range of the target (1e40 for a REAL) is a conversion
+// error: an infinity read as data would turn every later sum into NaN.
 bool store_real(const FieldTarget& target, const std::string& canonical) {
   if (auto* f = std::get_if<float*>(&target)) {
-    **f = std::strtof(canonical.c_str(), nullptr);
+    const float v = std::strtof(canonical.c_str(), nullptr);
+    if (!std::isfinite(v)) return false;
+    **f = v;
   } else if (auto* d = std::get_if<double*>(&target)) {
-    **d = std::strtod(canonical.c_str(), nullptr);
+    const double v = std::strtod(canonical.c_str(), nullptr);
+    if (!std::isfinite(v)) return false;
+    **d = v;
   } else if (auto* p = std::get_if<int*>(&target)) {
     double v = std::strtod(canonical.c_str(), nullptr);
     if (!std::isfinite(v) || std::fabs(v) > 2.1e9) return false;

@@ -76,7 +76,9 @@ using RecordSupplier = std::function<std::optional<std::string>()>;
 // Reads one list of values. A format that does not parse is a conversion
 // error. Blanks inside I and F fields are ignored and an all-blank field reads
 // as 0; records shorter than the format read as if padded with blanks; an F
-// field without a decimal point gets one placed d digits from the right.
+// field without a decimal point gets one placed d digits from the right. A
+// value beyond the range of its target (1e40 or "inf" for a float, 3000000000
+// for an int) and "nan" are conversion errors.
 ReadStatus read_record(std::string_view format, const RecordSupplier& next_record,
                        std::span<const FieldTarget> targets);
 

@@ -1,8 +1,11 @@
 #include "platform/text_file.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <utility>
 
 namespace qb {
 
@@ -63,25 +66,94 @@ void TextInput::back() {
   if (next_ > 0) --next_;
 }
 
+namespace {
+
+// Output files are written in large blocks: the series files of a big set
+// run to tens of megabytes.
+constexpr std::size_t kOutputBufferSize = 1 << 16;
+
+std::optional<std::string>& unreported_output_failure() {
+  static std::optional<std::string> failure;
+  return failure;
+}
+
+std::string failure_text(const char* action, const std::string& path, int error) {
+  // A library that failed without saying why is taken at its word as an
+  // input/output error.
+  return std::string("Cannot ") + action + " " + path + ": " + std::strerror(error != 0 ? error : EIO);
+}
+
+}  // namespace
+
+std::optional<std::string> take_unreported_output_failure() {
+  return std::exchange(unreported_output_failure(), std::nullopt);
+}
+
+TextOutput::~TextOutput() { close_unchecked(); }
+
+TextOutput::TextOutput(TextOutput&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)) {}
+
+TextOutput& TextOutput::operator=(TextOutput&& other) noexcept {
+  if (this != &other) {
+    close_unchecked();
+    file_ = std::exchange(other.file_, nullptr);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
 std::optional<TextOutput> TextOutput::create(const std::string& path) {
   TextOutput out;
-  out.stream_ = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-  if (!out.stream_->is_open()) return std::nullopt;
+  out.file_ = std::fopen(path.c_str(), "wb");
+  if (out.file_ == nullptr) return std::nullopt;
+  std::setvbuf(out.file_, nullptr, _IOFBF, kOutputBufferSize);
   out.path_ = path;
   return out;
 }
 
+TextOutput TextOutput::create_or_throw(const std::string& path) {
+  errno = 0;
+  auto out = create(path);
+  if (!out) throw OutputFileError(failure_text("create", path, errno));
+  return std::move(*out);
+}
+
 void TextOutput::put(std::string_view text) {
-  if (stream_) stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (file_ == nullptr || text.empty()) return;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
 }
 
 void TextOutput::close() {
-  if (stream_) stream_->close();
-  stream_.reset();
+  if (file_ == nullptr) return;
+  errno = 0;
+  const bool flushed = std::fflush(file_) == 0;
+  const int flush_error = errno;
+  std::FILE* const file = std::exchange(file_, nullptr);
+  errno = 0;
+  const bool closed = std::fclose(file) == 0;
+  if (!flushed) throw OutputFileError(failure_text("write", path_, flush_error));
+  if (!closed) throw OutputFileError(failure_text("write", path_, errno));
+}
+
+void TextOutput::fail(int error) {
+  std::fclose(std::exchange(file_, nullptr));
+  throw OutputFileError(failure_text("write", path_, error));
+}
+
+void TextOutput::close_unchecked() noexcept {
+  if (file_ == nullptr) return;
+  try {
+    close();
+  } catch (const OutputFileError& error) {
+    auto& failure = unreported_output_failure();
+    if (!failure) failure = error.what();
+  } catch (...) {
+  }
 }
 
 void TextOutput::close_and_delete() {
-  close();
+  if (file_ != nullptr) std::fclose(std::exchange(file_, nullptr));
   if (!path_.empty()) {
     std::error_code ec;
     std::filesystem::remove(path_, ec);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstddef>
-#include <fstream>
-#include <memory>
+#include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,29 +46,60 @@ class TextInput {
   std::size_t next_ = 0;
 };
 
-// A text file opened for writing (created or replaced).
+// An output file that cannot be created, written or closed. The message
+// names the file and the system's reason ("Cannot write site_crns_col.txt: No
+// space left on device"); the program ends abnormally with it, so that no run
+// ends normally with a file cut short.
+class OutputFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A text file opened for writing (created or replaced). Every write and the
+// close are checked: the first failure throws OutputFileError and leaves the
+// file closed.
 class TextOutput {
  public:
   TextOutput() = default;
+  ~TextOutput();
+  TextOutput(TextOutput&& other) noexcept;
+  TextOutput& operator=(TextOutput&& other) noexcept;
+  TextOutput(const TextOutput&) = delete;
+  TextOutput& operator=(const TextOutput&) = delete;
+
   // std::nullopt when the file cannot be created.
   static std::optional<TextOutput> create(const std::string& path);
+  // Throws OutputFileError ("Cannot create <path>: <reason>") when the file
+  // cannot be created.
+  static TextOutput create_or_throw(const std::string& path);
 
   template <class... Args>
   void write(std::string_view format, const Args&... args) {
     put(format_record(format, args...));
   }
   void put(std::string_view text);
+  // Writes out what is buffered and closes; a file that is not open is left
+  // as it is.
   void close();
   // Closes and removes the file.
   void close_and_delete();
 
-  bool is_open() const { return stream_ && stream_->is_open(); }
+  bool is_open() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
 
  private:
-  std::unique_ptr<std::ofstream> stream_;
+  [[noreturn]] void fail(int error);
+  // The close of a destructor or a move, which cannot throw.
+  void close_unchecked() noexcept;
+
+  std::FILE* file_ = nullptr;
   std::string path_;
 };
+
+// A file left open when a stop or an error unwound the program is closed by
+// its destructor, which cannot throw: the first such close that failed is
+// kept here, for the program's end to report. Returns it and forgets it.
+std::optional<std::string> take_unreported_output_failure();
 
 bool file_exists(const std::string& path);
 // Whether a file of that name can be created (or replaced) here.

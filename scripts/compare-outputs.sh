@@ -69,6 +69,9 @@ inter=Quellbard_v45_v2e-1
 
 run rcs-window51         $batch "$ex" "$sets" "datasets.txt 1 r - -2"
 run rcs-arithmetic-no-window $batch "$ex" "$sets" "datasets.txt 1 r - -2 - - 1 0"
+# The answers before "T" reach the first "Different RCS detrending?" question
+# (plot menus included); the robust lowess regional curve of half the length follows.
+run rcs-lowess           $batch "$ex" "$sets" "datasets.txt 1 r - -2 - - - - - - - - T -4 -50"
 run spline8-retries      $batch "$ex" "$sets" "datasets.txt 1 r - 8"
 run spline8-no-window    $batch "$ex" "$sets" "datasets.txt 1 r - 8 - - 0"
 run friedman             $batch "$ex" "$sets" "datasets.txt 1 r - -5"

@@ -52,29 +52,24 @@ std::string censored_file_name(char kind, int value, int end_value, std::string_
   return name + ".txt";
 }
 
-bool savcen(char kind, int value, int end_value, DataSet& data, std::string_view data_set_name) {
+void savcen(char kind, int value, int end_value, DataSet& data, std::string_view data_set_name) {
   const Kind k = kind_of(kind);
   const std::string name = censored_file_name(kind, value, end_value, data_set_name);
-  auto file = TextOutput::create(name);
-  if (!file) {
-    console().write("(/1x,'Cannot create the file for censored data: ',a)", name);
-    return false;
-  }
+  auto file = TextOutput::create_or_throw(name);
   console().write("(/1x,'File for censored data created: ',a)", fixed_width(name, kNameBufferLength));
   for (std::string& title : data.titles) {
     title = fixed_width(title, kTitleLength);
     title.replace(kStampColumn, 4, k.stamp);
-    file->write("(a)", title);
+    file.write("(a)", title);
   }
   for (int s = 0; s < data.ns(); ++s) {
     const SeriesSpan& span = data.spans[static_cast<std::size_t>(s)];
     const auto column = data.x.column(s);
     const auto count = static_cast<std::size_t>(std::clamp(span.count, 0, static_cast<int>(column.size())));
-    trrw(TrrwMode::kWriteWidths, *file, {data.ids[static_cast<std::size_t>(s)], span.first_year,
-                                         column.first(count), {}, k.tag});
+    trrw(TrrwMode::kWriteWidths, file,
+         {data.ids[static_cast<std::size_t>(s)], span.first_year, column.first(count), {}, k.tag});
   }
-  file->close();
-  return true;
+  file.close();
 }
 
 }  // namespace qb

@@ -28,8 +28,8 @@ inline constexpr char kCensorCommonPeriod = '7';
 std::string censored_file_name(char kind, int value, int end_value, std::string_view data_set_name);
 
 // Stamps the title lines of `data` with the kind and writes the file; tells
-// the console the file's name. False, after a message, when the file cannot
-// be created.
-bool savcen(char kind, int value, int end_value, DataSet& data, std::string_view data_set_name);
+// the console the file's name. Throws OutputFileError when the file cannot be
+// created or written.
+void savcen(char kind, int value, int end_value, DataSet& data, std::string_view data_set_name);
 
 }  // namespace qb

@@ -1,6 +1,8 @@
 // The list-file program driven end to end with scripted console input.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 
@@ -231,6 +233,42 @@ TEST_F(BatchProgram, BadAnswersAndEndOfInputEndTheRunAbnormally) {
   out = run("list.txt\n");
   EXPECT_EQ(exit_code_, 1);
   EXPECT_NE(out.find("Abnormal termination of program Quellbard_Version 47b_batch"), std::string::npos);
+}
+
+// A full disk is /dev/full under an output file's name. Root writes
+// read-only files, so a folder in the file's place stands for one then.
+TEST_F(BatchProgram, AFileThatCannotBeWrittenEndsTheRunAbnormally) {
+  copy_data("co021.rwl");
+  copy_data("ca533.rwl");
+  write_file(dir_.file("list.txt"), "co021.rwl\nca533.rwl\n");
+  std::filesystem::create_symlink("/dev/full", dir_.file("co021_crns_col.txt"));
+  std::string out = run("list.txt\n" + defaults());
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("\n Cannot write co021_crns_col.txt: No space left on device\n"
+                     " Abnormal termination of program Quellbard_Version 47b_batch\n\n Hit RETURN to Quit"),
+            std::string::npos);
+  EXPECT_EQ(out.find("Normal termination"), std::string::npos);
+  EXPECT_EQ(out.find("Data set number   2"), std::string::npos);
+  // The report keeps what it holds; no run-wide block was written.
+  EXPECT_NE(file("co021_out_v47b_batch.txt").find("\n TOTAL SERIES READ IN:           35"), std::string::npos);
+  EXPECT_EQ(file("STD_Crns.txt"), "");
+
+  std::filesystem::remove(dir_.file("co021_crns_col.txt"));
+  std::filesystem::remove(dir_.file("co021_spectra.txt"));
+  const bool root = geteuid() == 0;
+  if (root) {
+    std::filesystem::create_directory(dir_.file("co021_spectra.txt"));
+  } else {
+    write_file(dir_.file("co021_spectra.txt"), "");
+    std::filesystem::permissions(dir_.file("co021_spectra.txt"), std::filesystem::perms::owner_read);
+  }
+  out = run("list.txt\n" + defaults());
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find(std::string("\n Cannot create co021_spectra.txt: ") +
+                     (root ? "Is a directory" : "Permission denied") +
+                     "\n Abnormal termination of program Quellbard_Version 47b_batch\n"),
+            std::string::npos);
+  EXPECT_EQ(out.find("Normal termination"), std::string::npos);
 }
 
 TEST_F(BatchProgram, FloatingGroupsOfSeriesAreRefused) {

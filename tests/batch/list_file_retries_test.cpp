@@ -35,7 +35,7 @@ class ListFileRoad : public ::testing::Test {
     write_file(dir_.file("list.txt"), list);
     answers.insert(answers.begin(), Answer{"Signal Free list file name", "list.txt"});
     AnsweringConsole console(std::move(answers));
-    exit_code_ = testing::run_driver(run_batch_program, console);
+    exit_code_ = testing::run_driver(run_batch_program, kBatchVersion, console);
     for (const Answer& unused : console.unused_answers()) ADD_FAILURE() << "never asked: " << unused.prompt;
     return console.output();
   }
@@ -193,7 +193,7 @@ TEST_F(ListFileRoad, FewSeriesGiveNoSpectrumAndTheRunGoesOn) {
   out_file->close();
   write_file(dir_.file("list.txt"), "four.rwl\n");
   AnsweringConsole console(std::vector<Answer>{{"Signal Free list file name", "list.txt"}});
-  exit_code_ = testing::run_driver(run_batch_program, console);
+  exit_code_ = testing::run_driver(run_batch_program, kBatchVersion, console);
   const std::string& out = console.output();
   EXPECT_EQ(exit_code_, 0);
   EXPECT_NE(out.find("\n No spectra:     0 years reach a sample depth of 5; at least 9 are needed.\n"),

@@ -67,7 +67,7 @@ TEST(ColumnChronologyFile, YearDepthChronologiesDeviationsAndStandardErrors) {
   ScratchDirectory dir;
   ScriptedConsole console;
   const MadeUp m;
-  write_column_file(console.console(), m.chronologies(true), "site.rwl");
+  write_column_file(m.chronologies(true), "site.rwl");
   EXPECT_EQ(read_file("site_crns_col.txt"),
             "  Year  SSize  StdCrn  SsfCrn  StdSig  SsfSig  StdSee  SsfSee  StdStb  SsfStb\n"
             "  1998     1    1.000   1.050   0.000   0.000   0.000   0.000   1.010   1.020\n"
@@ -78,7 +78,7 @@ TEST(ColumnChronologyFile, YearDepthChronologiesDeviationsAndStandardErrors) {
 
   // Without a running RBAR window: eight columns; with curve option 0 the
   // raw-data labels.
-  write_column_file(console.console(), m.chronologies(false, true), "site 2.rwl");
+  write_column_file(m.chronologies(false, true), "site 2.rwl");
   const auto lines = lines_of(read_file("site 2_crns_col.txt"));
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0], "  Year  SSize  RawCrn  AdjCrn  RawSig  AdjSig  RawSee  AdjSee");
@@ -96,7 +96,7 @@ TEST(TucsonChronologyFile, BlocksReadBackWithTheirLabelsAndGoToTheRunWideFiles) 
     targets[k] = &run_wide[k];
   }
   auto t = titles();
-  write_tucson_file(console.console(), m.chronologies(true), "site.rwl", t, targets);
+  write_tucson_file(m.chronologies(true), "site.rwl", t, targets);
   for (auto& file : run_wide) file.close();
 
   const auto blocks = read_blocks("site_crns_tuc.txt");

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "interactive/interactive_program.hpp"
+#include "platform/report_file.hpp"
 #include "series/decadal_format.hpp"
 #include "tests/support/answering_console.hpp"
 #include "tests/support/test_support.hpp"
@@ -40,7 +42,7 @@ class InteractiveProgram : public ::testing::Test {
   // The program in the test process, answering its prompts by their text.
   std::string answer(std::vector<Answer> answers) {
     AnsweringConsole console(std::move(answers));
-    exit_code_ = testing::run_driver(run_interactive_program, console);
+    exit_code_ = testing::run_driver(run_interactive_program, kInteractiveVersion, console);
     for (const Answer& unused : console.unused_answers()) ADD_FAILURE() << "never asked: " << unused.prompt;
     return console.output();
   }
@@ -170,6 +172,47 @@ TEST_F(InteractiveProgram, RunsOneDataFileToItsChronologiesAndSpectra) {
   EXPECT_EQ(chronology_blocks("co021_crns_tuc.txt"), 4u);
   EXPECT_EQ(lines_of(file("co021_spectra.txt"))[0], " FREQUENCY   POWER_STD_CRN   POWER_SSF_CRN");
   EXPECT_EQ(files_named("_Crns.txt"), 0);
+}
+
+TEST_F(InteractiveProgram, NoRunEndsNormallyAfterALostFileAndNothingThrownEscapes) {
+  // The report is written through to the end of the run: its full disk
+  // shows when it is closed, before the termination text.
+  std::filesystem::create_symlink("/dev/full", dir_.file("co021_out_v45_v2e.txt"));
+  std::string out = run("co021.rwl\n1\ns\n" + std::string(1000, '\n'));
+  EXPECT_EQ(exit_code_, 1);
+  const std::string end =
+      "\n Cannot write co021_out_v45_v2e.txt: No space left on device\n"
+      " Abnormal termination of program Quellbard_Version 45_v2e \n\n Hit RETURN to Quit";
+  ASSERT_GE(out.size(), end.size());
+  EXPECT_EQ(out.substr(out.size() - end.size()), end);
+  EXPECT_EQ(out.find("Normal termination"), std::string::npos);
+  // A stop that leaves the file open ("Program Terminating" after a failed
+  // load) finds the full disk when the file is closed on the way out.
+  out = run("co021.rwl\nx\nq\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find(" Program Terminating\n\n Cannot write co021_out_v45_v2e.txt: No space left on device\n"
+                     " Abnormal termination of program Quellbard_Version 45_v2e \n\n Hit RETURN to Quit"),
+            std::string::npos);
+
+  // Whatever a driver throws ends the run abnormally with its reason; the
+  // files it held keep what they hold.
+  std::filesystem::remove(dir_.file("co021_out_v45_v2e.txt"));
+  for (const bool standard : {true, false}) {
+    AnsweringConsole console({});
+    exit_code_ = testing::run_driver(
+        [standard](Console&) {
+          ReportFile report(TextOutput::create_or_throw("co021_out_v45_v2e.txt"));
+          report.echo("(1x,'Kept')");
+          if (standard) throw std::out_of_range("vector index 7");
+          throw 7;
+        },
+        kInteractiveVersion, console);
+    EXPECT_EQ(exit_code_, 1);
+    EXPECT_EQ(console.output(), std::string("\n Internal error") +
+                                    (standard ? ": vector index 7" : " of unknown kind") +
+                                    "\n Abnormal termination of program Quellbard_Version 45_v2e \n\n Hit RETURN to Quit");
+    EXPECT_EQ(file("co021_out_v45_v2e.txt"), " KEPT\n");
+  }
 }
 
 TEST_F(InteractiveProgram, QuestionsWithoutDefaultsAskAgain) {

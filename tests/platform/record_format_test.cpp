@@ -88,6 +88,22 @@ TEST(RecordWrite, BadFormatsThrow) {
   // descriptor: an error, not an endless run of empty records.
   EXPECT_THROW(format_record("(i4,(2x))", 1, 2), FormatError);
   EXPECT_EQ(format_record("(i4,(2x))", 1), "   1\n");
+  // Nested repeats multiply: a format that would expand into gigabytes is a
+  // format error, on reading too, whatever its nesting.
+  const std::string wide_text = "(1000('" + std::string(100, '-') + "'))";
+  for (const std::string& huge : {std::string("(2000(20000i31))"), std::string("(20(10000i1))"),
+                                  std::string("(10(10(10(10(11i1)))))"), std::string("(2(50001i1))"),
+                                  std::string("(100000(2/))"), wide_text}) {
+    EXPECT_THROW(format_record(huge, 1), FormatError) << huge;
+    EXPECT_FALSE(format_is_valid(huge)) << huge;
+    int v = 0;
+    EXPECT_EQ(read_fields(huge, "1", &v), ReadStatus::kConversionError) << huge;
+  }
+  // Up to the limit every repeat still expands.
+  for (const char* wide : {"(100000i1)", "(2(50000i1))", "(10(10(10(10(10i1)))))", "(a10,400(a15,1x))"}) {
+    EXPECT_TRUE(format_is_valid(wide)) << wide;
+  }
+  EXPECT_EQ(format_record("(2(50000i1))", 7, 8).substr(0, 2), "78");
 }
 
 TEST(RecordRead, IntegerAndRealFields) {
@@ -112,6 +128,20 @@ TEST(RecordRead, IntegerAndRealFields) {
   EXPECT_EQ(read_fields("(i4)", "  x1", &a), ReadStatus::kConversionError);
   EXPECT_EQ(read_fields("(f6.2)", " 1.2.3", &f), ReadStatus::kConversionError);
   EXPECT_EQ(read_fields("(i3", "  1", &a), ReadStatus::kConversionError);
+  // Values that are no finite REAL, and integers beyond int, are conversion
+  // errors like any other unreadable field.
+  for (const char* field :
+       {"  1.0e40", " -1.0e40", "     inf", "    -inf", "     nan", "Infinity", "  1.e+39", "  3.5e38", " 1.0d999"}) {
+    f = 7.0f;
+    EXPECT_EQ(read_fields("(f8.3)", field, &f), ReadStatus::kConversionError) << field;
+    EXPECT_EQ(f, 7.0f) << field;
+  }
+  EXPECT_EQ(read_fields("(e13.3)", " 3.4028234e38", &f), ReadStatus::kOk);
+  EXPECT_EQ(read_fields("(i12)", "  2147483648", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(i12)", " -2147483648", &a), ReadStatus::kOk);
+  EXPECT_EQ(read_fields("(i25)", "999999999999999999999999", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(f12.0)", "  3000000000", &a), ReadStatus::kConversionError);
+  EXPECT_EQ(read_fields("(i4)", " nan", &f), ReadStatus::kConversionError);
 }
 
 TEST(RecordRead, PositionsAndText) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "platform/free_form.hpp"
 #include "platform/report_file.hpp"
 #include "tests/support/test_support.hpp"
@@ -63,6 +66,63 @@ TEST(TextFiles, WriteReplaceDeleteAndEcho) {
   EXPECT_FALSE(file_can_be_created("no/such/folder/x.ps"));
   EXPECT_TRUE(file_can_be_created("x.ps"));
   EXPECT_FALSE(file_exists("x.ps"));
+}
+
+// A full disk is /dev/full under the file's name; a folder in its place
+// cannot be created even by root, who may write read-only files.
+TEST(TextFiles, EveryFailureNamesTheFileAndTheReason) {
+  testing::ScratchDirectory dir;
+  std::filesystem::create_symlink("/dev/full", "full.txt");
+  std::filesystem::create_directory("folder.txt");
+  const auto message_of = [](const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const OutputFileError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+
+  EXPECT_EQ(message_of([] { TextOutput::create_or_throw("folder.txt"); }),
+            "Cannot create folder.txt: Is a directory");
+  EXPECT_EQ(message_of([] { TextOutput::create_or_throw("no/such/x.txt"); }),
+            "Cannot create no/such/x.txt: No such file or directory");
+  EXPECT_FALSE(TextOutput::create("folder.txt"));
+
+  // A short text waits in the buffer: the close finds the full disk.
+  TextOutput out = TextOutput::create_or_throw("full.txt");
+  out.write("(a)", "site");
+  EXPECT_EQ(message_of([&] { out.close(); }), "Cannot write full.txt: No space left on device");
+  EXPECT_FALSE(out.is_open());
+  EXPECT_EQ(message_of([&] { out.close(); }), "no error");
+  // A long one meets it at once; the file is closed after the first failure.
+  out = TextOutput::create_or_throw("full.txt");
+  EXPECT_EQ(message_of([&] { out.put(std::string(1 << 20, 'x')); }), "Cannot write full.txt: No space left on device");
+  EXPECT_FALSE(out.is_open());
+  {
+    ReportFile report(TextOutput::create_or_throw("full.txt"));
+    report.echo("(1x,'Lost')");
+    EXPECT_EQ(message_of([&] { report.close(); }), "Cannot write full.txt: No space left on device");
+  }
+
+  // A file that a stop leaves open is closed by its destructor, which cannot
+  // throw: its failure waits to be told at the program's end, once.
+  EXPECT_EQ(take_unreported_output_failure(), std::nullopt);
+  {
+    TextOutput left_open = TextOutput::create_or_throw("full.txt");
+    left_open.put("text");
+    TextOutput second = TextOutput::create_or_throw("full.txt");
+    second.put("more");
+  }
+  EXPECT_EQ(take_unreported_output_failure(), "Cannot write full.txt: No space left on device");
+  EXPECT_EQ(take_unreported_output_failure(), std::nullopt);
+  // A written file keeps every byte, and closing it twice is harmless.
+  TextOutput whole = TextOutput::create_or_throw("whole.txt");
+  const std::string big(200000, 'y');
+  whole.put(big);
+  whole.close();
+  whole.close();
+  EXPECT_EQ(testing::read_file("whole.txt"), big);
 }
 
 TEST(FreeForm, ValuesAcrossRecords) {

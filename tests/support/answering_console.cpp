@@ -4,6 +4,8 @@
 #include <ostream>
 #include <streambuf>
 
+#include "dialogue/program_run.hpp"
+
 namespace qb::testing {
 namespace {
 
@@ -86,13 +88,8 @@ const std::string& AnsweringConsole::output() const { return streams_->output.te
 
 std::vector<Answer> AnsweringConsole::unused_answers() const { return streams_->answers.unused(); }
 
-int run_driver(const std::function<void(Console&)>& driver, AnsweringConsole& console) {
-  try {
-    driver(console.console());
-  } catch (const ProgramStop& stop) {
-    return stop.exit_code;
-  }
-  return -1;
+int run_driver(const std::function<void(Console&)>& driver, std::string_view version, AnsweringConsole& console) {
+  return run_program(console.console(), version, driver);
 }
 
 }  // namespace qb::testing

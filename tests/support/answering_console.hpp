@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/console.hpp"
@@ -41,7 +42,7 @@ class AnsweringConsole {
   std::unique_ptr<Streams> streams_;
 };
 
-// Runs a program's driver with the console until it stops; the exit code.
-int run_driver(const std::function<void(Console&)>& driver, AnsweringConsole& console);
+// Runs a program's driver with the console as its main() does; the exit code.
+int run_driver(const std::function<void(Console&)>& driver, std::string_view version, AnsweringConsole& console);
 
 }  // namespace qb::testing
