@@ -35,6 +35,25 @@ enum class TrrwMode {
 // Count and series counter of a read call that met the end of the file.
 inline constexpr int kEndOfFile = -999;
 
+// How a read call ended.
+enum class SeriesEnd {
+  kEndMark,          // the stop marker (ring widths) or the fill (chronologies)
+  kColumnBlock,      // a column block, read by `datar`
+  // The file ended. Before any line of a series: count kEndOfFile. Inside a
+  // series: the values read up to its last line (the series lacks its end
+  // mark); the next call meets the end of the file.
+  kEndOfFile,
+  kTitleLines,       // more title lines than one call takes
+  kUnreadableField,  // a data line of the series holds a field that does not convert
+};
+
+// The field that stopped a call ending in SeriesEnd::kUnreadableField.
+struct UnreadableField {
+  std::size_t line = 0;  // line number in the file, from 1
+  int year = 0;          // the year of the field's slot
+  std::string text;      // the field as it stands in the file
+};
+
 // The series delivered by one read call.
 struct DecadalSeries {
   std::string id = std::string(kIdLength, ' ');
@@ -52,6 +71,8 @@ struct DecadalSeries {
   // The series held more values than the capacity: the values beyond it were
   // not taken.
   bool overflow = false;
+  SeriesEnd end = SeriesEnd::kEndMark;
+  UnreadableField unreadable;  // when end is SeriesEnd::kUnreadableField
 };
 
 // What successive read calls on one file share.
@@ -75,7 +96,7 @@ struct DecadalReadOptions {
 
 // The series handed to a write call.
 struct DecadalSeriesOut {
-  std::string_view id;            // cut or blank-padded to kIdLength
+  std::string_view id;            // cut or blank-padded to kIdLength characters
   int first_year = 0;
   std::span<const float> values;  // mm or index; an empty span writes nothing
   // Chronologies: sample depth of each value (at least as many as values);
@@ -88,7 +109,13 @@ struct DecadalSeriesOut {
 // Reads one series in mode "mr" or "ir" (a write mode is a caller error,
 // std::invalid_argument). Title lines met on the way are shown on the
 // console; the first three of a call go to state.titles, the first also to
-// the result's title.
+// the result's title. A line that does not convert is a title line unless it
+// carries the identifier of the series being read and the series' next
+// decade (or, before the series' first value, the next line carries its
+// identifier and next decade): such a line is a data line whose field does
+// not convert, and the call ends there. Fixed columns count characters, so an
+// identifier beyond ASCII keeps its columns; identifiers and titles keep the
+// bytes of the file.
 DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
                    const DecadalReadOptions& options = {});
 
