@@ -83,9 +83,15 @@ void refuse_unreadable_field(const DecadalSeries& series) {
                   std::to_string(field.line), trim_right(series.id), std::to_string(field.year), field.text);
 }
 
-void warn_unterminated(DataSetBuilder& builder, const std::string& id, long long last_year, bool widths) {
-  builder.warn(format_record("(/1x,'WARNING: The data file ends inside series ',a,', which has no end mark;'/1x,'         its values up to the year ',a,' are kept',a)",
-                             trim_right(id), std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
+// Without its end mark a ring-width series does not say its unit: 0.01 mm
+// is taken, and the warning says so.
+void warn_without_end_mark(DataSetBuilder& builder, const DecadalSeries& series, long long last_year, bool widths) {
+  const std::string id = trim_right(series.id);
+  const std::string first = series.end == SeriesEnd::kEndOfFile
+                                ? "The data file ends inside series " + id + ", which has no end mark;"
+                                : "Series " + id + " ends without its end mark where the next series begins;";
+  builder.warn(format_record("(/1x,'WARNING: ',a/1x,'         its values up to the year ',a,' are kept',a)", first,
+                             std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
 }
 
 LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarnings* warnings) {
@@ -119,10 +125,11 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       refuse_long_series(series.id);
       return LoadStatus::kRefused;
     }
-    const bool unterminated = series.end == SeriesEnd::kEndOfFile && series.count > 0;
+    const bool without_end_mark =
+        (series.end == SeriesEnd::kEndOfFile || series.end == SeriesEnd::kNextSeries) && series.count > 0;
     const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
     if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
-    if (unterminated) warn_unterminated(builder, series.id, last_year, widths);
+    if (without_end_mark) warn_without_end_mark(builder, series, last_year, widths);
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

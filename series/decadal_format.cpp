@@ -278,23 +278,26 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
   long long expected_year = 0;
   // Values the last data line took from blank fields at its end.
   int last_blank_tail = 0;
+  bool title_since_data = false;
   int year = 0;
   int values[10];
   int depths[10];
 
+  // A series without its end mark keeps the values read, but not the zeros
+  // of the blank fields that close its last line.
+  const auto without_end_mark = [&](SeriesEnd end) {
+    const int keep = std::max(series.count - last_blank_tail, 0);
+    series.values.resize(std::min(series.values.size(), static_cast<std::size_t>(keep)));
+    series.depths.resize(std::min(series.depths.size(), static_cast<std::size_t>(keep)));
+    series.count = keep;
+    series.end = end;
+    return std::move(series);
+  };
+
   while (true) {
     const auto line = next_line(input);
     if (!line) {
-      if (series_head) {
-        // The file ends inside the series: the values read are kept, but not
-        // the zeros of the blank fields that close the last line.
-        const int keep = std::max(series.count - last_blank_tail, 0);
-        series.values.resize(std::min(series.values.size(), static_cast<std::size_t>(keep)));
-        series.depths.resize(std::min(series.depths.size(), static_cast<std::size_t>(keep)));
-        series.count = keep;
-        series.end = SeriesEnd::kEndOfFile;
-        return series;
-      }
+      if (series_head) return without_end_mark(SeriesEnd::kEndOfFile);
       series.count = kEndOfFile;
       series.values.clear();
       series.depths.clear();
@@ -331,6 +334,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
         return series;
       }
       ++title_lines;
+      title_since_data = series_head.has_value();
       if (title_lines > kMaxTitleLinesPerCall) {
         series.end = SeriesEnd::kTitleLines;
         return series;
@@ -338,6 +342,19 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       take_title_line(fixed_columns(line->text, kTitleLength), title_lines, series, state, options.echo);
       continue;
     }
+
+    // A line of another decade that carries another identifier, or follows
+    // title lines (the header of the next chronology), begins the next
+    // series: this one lacks its end mark.
+    if (series_head && year != expected_year) {
+      const LineHead head{fixed_columns(columns_of(line->text, 0, layout.id_columns), kIdLength), year,
+                          layout.id_columns};
+      if (title_since_data || !same_identifier(head, *series_head)) {
+        input.back();
+        return without_end_mark(SeriesEnd::kNextSeries);
+      }
+    }
+    title_since_data = false;
 
     int first_slot = 1;
     if (!series_head) {

@@ -43,6 +43,9 @@ enum class SeriesEnd {
   // series: the values read up to its last line (the series lacks its end
   // mark); the next call meets the end of the file.
   kEndOfFile,
+  // A line of another series came before the end mark: the values read up to
+  // it; the next call begins with that line.
+  kNextSeries,
   kTitleLines,       // more title lines than one call takes
   kUnreadableField,  // a data line of the series holds a field that does not convert
 };

@@ -200,18 +200,22 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
                         "          its values up to the year 1969 are kept.\n"});
   EXPECT_LT(crn.output.find("left out"), crn.output.find("Input data read successfully"));
 
-  // Ring widths: a series closed at once, and a file cut short.
+  // Ring widths: a series closed at once, one whose end mark is missing
+  // before the next, and a file cut short.
   const auto rwl = load_text("AA01    1950   999\n"
                              "BB01    1955   104    89   103    70    69\n"
-                             "BB01    1960    10    11\n",
+                             "BB01    1960    10    11\n"
+                             "CC01    1733   100   101\n",
                              "\n");
   ASSERT_EQ(rwl.status, LoadStatus::kLoaded);
-  ASSERT_EQ(rwl.data.ns(), 1);
+  ASSERT_EQ(rwl.data.ns(), 2);
   EXPECT_EQ(rwl.data.spans[0].count, 7);
   EXPECT_EQ(rwl.data.x(6, 0), 11 * 0.01f);
   expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n",
-                        "\n WARNING: The data file ends inside series BB01, which has no end mark;\n"
-                        "          its values up to the year 1961 are kept, read in 0.01 mm.\n"});
+                        "\n WARNING: Series BB01 ends without its end mark where the next series begins;\n"
+                        "          its values up to the year 1961 are kept, read in 0.01 mm.\n",
+                        "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
+                        "          its values up to the year 1734 are kept, read in 0.01 mm.\n"});
 
   // A set left without series loads with none; the drivers refuse it.
   const auto none = load_text("AA01    1950   999\n", "\n");

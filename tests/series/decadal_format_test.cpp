@@ -201,6 +201,33 @@ TEST(DecadalWidthsRead, TitleLines) {
   EXPECT_EQ(m.series[1].count, 1);
 }
 
+TEST(DecadalRead, SeriesWithoutEndMarkBeforeTheNextSeries) {
+  ScriptedConsole console;
+  // Another identifier at another decade begins the next series.
+  auto widths = read_text("AA01    1955   104    89   103    70    69\n"
+                          "AA01    1960    10    11\n"
+                          "BB01    1733   100   999\n");
+  ASSERT_EQ(widths.series.size(), 2u);
+  EXPECT_EQ(widths.series[0].end, SeriesEnd::kNextSeries);
+  EXPECT_EQ(widths.series[0].count, 7);
+  EXPECT_EQ(widths.series[1].id, "BB01    ");
+  EXPECT_EQ(widths.series[1].first_year, 1733);
+  // In a file of several chronologies (here of one site) the header lines
+  // of the next one mark its start.
+  auto crn = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6 100  1 300  2 400  2 500  2 600  2 700  2 800  2 900  21000  2\n"
+                       "TUB    1 residual chronology\n"
+                       "tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6" + fill(9) + "\n",
+                       TrrwMode::kReadIndices);
+  ASSERT_EQ(crn.series.size(), 2u);
+  EXPECT_EQ(crn.series[0].end, SeriesEnd::kNextSeries);
+  EXPECT_EQ(crn.series[0].count, 13);
+  EXPECT_EQ(crn.series[1].count, 4);
+  EXPECT_EQ(crn.series[1].end, SeriesEnd::kEndMark);
+  EXPECT_EQ(trim_right(crn.series[0].title), "TUB    1 residual chronology");
+}
+
 TEST(DecadalRead, EndOfFile) {
   auto empty = read_text("");
   EXPECT_TRUE(empty.series.empty());
@@ -341,10 +368,11 @@ TEST(DecadalRoundTrip, IdentifiersBeyondAsciiKeepTheirColumns) {
   // "Áä89-06" and a blank fill the eight identifier columns with ten bytes;
   // counted in bytes, its "-" would stand in column 7 and select the
   // six-character identifier.
-  const std::string lines = "89-06 1955   104    89   103    70    69\n"
-                            "89-06 1960    10   999\n";
-  const auto ascii = read_text("Aa" + lines);
-  const auto utf8 = read_text("\u00C1\u00E4" + lines);
+  const auto lines = [](const std::string& letters) {
+    return letters + "89-06 1955   104    89   103    70    69\n" + letters + "89-06 1960    10   999\n";
+  };
+  const auto ascii = read_text(lines("Aa"));
+  const auto utf8 = read_text(lines("\u00C1\u00E4"));
   ASSERT_EQ(utf8.series.size(), 1u);
   EXPECT_EQ(utf8.series[0].id, "\u00C1\u00E489-06 ");
   EXPECT_EQ(utf8.series[0].first_year, 1955);
@@ -380,7 +408,7 @@ TEST(DecadalRoundTrip, IdentifiersBeyondAsciiKeepTheirColumns) {
   EXPECT_EQ(lines_of(written(TrrwMode::kWriteIndicesWithHeader, {"\u00C1\u00E48906", 1957, one, {}, "std"}))[0],
             "\u00C1\u00E4890619571957");
   // A byte that is not UTF-8 is one column.
-  const auto latin1 = read_text("\xC1" "a89-06 " + lines.substr(6));
+  const auto latin1 = read_text(lines("\xC1" "a"));
   ASSERT_EQ(latin1.series.size(), 1u);
   EXPECT_EQ(latin1.series[0].id, "\xC1" "a89-06 ");
   EXPECT_EQ(latin1.series[0].first_year, 1955);
