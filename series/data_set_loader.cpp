@@ -110,10 +110,12 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
-    // A call that met only title lines read no series: in a ring-width file
-    // that is a file of another layout, in a chronology file a long header.
-    if (series.end == SeriesEnd::kTitleLines && series.count < 1) {
-      if (!widths) continue;
+    // A call that met only title lines, or a column block without a header,
+    // read no series: in a ring-width file that is a file of another layout
+    // (or a broken block), in a chronology file a long header.
+    const bool only_titles = series.end == SeriesEnd::kTitleLines && series.count < 1;
+    if (only_titles || series.count == kEndOfFile) {
+      if (only_titles && !widths) continue;
       console().write("(/1x,'WARNING: Fatal error reading data from input file.')");
       console().write("(1x,'         Suggest checking file format and/or file type')");
       console().write("(1x,'         Unix/Dos/Mac?')");

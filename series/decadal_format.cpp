@@ -316,7 +316,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       series.values = std::move(block.values);
       series.overflow = block.overflow;
       series.id = fixed_columns(buffer, kIdLength);
-      series.end = block.count == kEndOfFile ? SeriesEnd::kEndOfFile : SeriesEnd::kColumnBlock;
+      series.end = SeriesEnd::kColumnBlock;
       if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
       return series;
     }

@@ -38,7 +38,9 @@ inline constexpr int kEndOfFile = -999;
 // How a read call ended.
 enum class SeriesEnd {
   kEndMark,          // the stop marker (ring widths) or the fill (chronologies)
-  kColumnBlock,      // a column block, read by `datar`
+  // A column block, read by `datar`; count kEndOfFile when the file ended
+  // before the block's header.
+  kColumnBlock,
   // The file ended. Before any line of a series: count kEndOfFile. Inside a
   // series: the values read up to its last line (the series lacks its end
   // mark); the next call meets the end of the file.

@@ -247,6 +247,11 @@ TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
                           " Hit Return to Continue"),
             std::string::npos);
   EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
+  // A column block whose header never comes has taken every later line for
+  // its name: nothing of the file was read.
+  const auto block = load_text("BLOCK" + std::string(74, ' ') + "#\nAA01    1950   104 -9999\n", "\n\n");
+  EXPECT_EQ(block.status, LoadStatus::kNotLoaded);
+  EXPECT_TRUE(block.warnings.empty());
 }
 
 // ---------------------------------------------------------------------------
