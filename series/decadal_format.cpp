@@ -126,7 +126,8 @@ std::optional<DecadalLine> next_line(TextInput& input) {
   auto record = input.next_record();
   if (!record) return std::nullopt;
   DecadalLine line;
-  line.columns = fixed_width(single_byte_columns(*record), kTitleLength);
+  line.columns = single_byte_columns(*record);
+  line.columns.resize(kTitleLength, ' ');
   line.text = std::move(*record);
   line.number = input.position();
   return line;
@@ -140,15 +141,18 @@ struct LineHead {
   std::size_t id_columns = 0;
 };
 
+LineHead head_of(const DecadalLine& line, std::size_t id_columns, int year) {
+  return {fixed_columns(columns_of(line.text, 0, id_columns), kIdLength), year, id_columns};
+}
+
+// The head of a line whose other fields need not convert.
 std::optional<LineHead> line_head(bool widths, const DecadalLine& line) {
   const LineLayout layout = widths ? widths_read_layout(line.columns) : indices_read_layout(line.columns);
   const std::size_t year_end = widths ? 12 : 10;
-  LineHead head;
-  head.id_columns = layout.id_columns;
-  const std::string_view year = std::string_view(line.columns).substr(layout.id_columns, year_end - layout.id_columns);
-  if (read_fields("(i6)", year, &head.year) != ReadStatus::kOk) return std::nullopt;
-  head.id = fixed_columns(columns_of(line.text, 0, layout.id_columns), kIdLength);
-  return head;
+  int year = 0;
+  const std::string_view field = std::string_view(line.columns).substr(layout.id_columns, year_end - layout.id_columns);
+  if (read_fields("(i6)", field, &year) != ReadStatus::kOk) return std::nullopt;
+  return head_of(line, layout.id_columns, year);
 }
 
 bool same_identifier(const LineHead& a, const LineHead& b) {
@@ -346,9 +350,8 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
     // A line of another decade that carries another identifier, or follows
     // title lines (the header of the next chronology), begins the next
     // series: this one lacks its end mark.
+    const LineHead head = head_of(*line, layout.id_columns, year);
     if (series_head && year != expected_year) {
-      const LineHead head{fixed_columns(columns_of(line->text, 0, layout.id_columns), kIdLength), year,
-                          layout.id_columns};
       if (title_since_data || !same_identifier(head, *series_head)) {
         input.back();
         return without_end_mark(SeriesEnd::kNextSeries);
@@ -358,9 +361,8 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
 
     int first_slot = 1;
     if (!series_head) {
-      series_head = LineHead{fixed_columns(columns_of(line->text, 0, layout.id_columns), kIdLength), year,
-                             layout.id_columns};
-      series.id = series_head->id;
+      series_head = head;
+      series.id = head.id;
       series.first_year = year;
       first_slot = decade_slot(year);
       expected_year = next_decade(year);
