@@ -266,15 +266,6 @@ TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) 
   EXPECT_NE(out.find(span_line(4, 1900, 1939, 40)), std::string::npos);
   EXPECT_NE(out.find("Normal termination"), std::string::npos);
   EXPECT_NE(file("cut_out_v47b_batch.txt").find(to_upper(left_out + cut_short)), std::string::npos);
-
-  // A line of a series with a field that does not convert ends the run.
-  write_file(dir_.file("cut.rwl"), "AZP0310A1985   100   101   102   103   104\n"
-                                   "AZP0310A1990  1328   650  AZP3   703   942   886   361   684   892   821\n"
-                                   "AZP0310A2000   100   999\n");
-  const std::string refused = run("list.txt\n" + defaults());
-  EXPECT_EQ(exit_code_, 1);
-  EXPECT_NE(refused.find(" Data set refused: line 2 of the data file, series AZP0310A, year 1992,"), std::string::npos);
-  EXPECT_NE(refused.find("Abnormal termination"), std::string::npos);
 }
 
 TEST_F(BatchProgram, FloatingGroupsOfSeriesAreRefused) {
