@@ -94,6 +94,16 @@ void warn_without_end_mark(DataSetBuilder& builder, const DecadalSeries& series,
                              std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
 }
 
+// The layout reads the values of a series in their order; a line labelled
+// with another decade than the one due may mean a line is missing or doubled
+// and the later rings have moved.
+void warn_mislabelled(DataSetBuilder& builder, const DecadalSeries& series) {
+  const auto& m = series.mislabelled;
+  builder.warn(format_record("(/1x,'WARNING: Series ',a,': line ',a,' is labelled ',a,' where ',a,' was due;'/1x,'         its values are read as the years from ',a,' on.')",
+                             trim_right(series.id), std::to_string(m.line), std::to_string(m.year),
+                             std::to_string(m.due), std::to_string(m.due)));
+}
+
 LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const bool widths = mode == TrrwMode::kReadWidths;
   DataSetBuilder builder(warnings);
@@ -132,6 +142,7 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
     const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
     if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
     if (without_end_mark) warn_without_end_mark(builder, series, last_year, widths);
+    if (series.mislabelled.line > 0) warn_mislabelled(builder, series);
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

@@ -358,6 +358,9 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       }
     }
     title_since_data = false;
+    if (series_head && year != expected_year && series.mislabelled.line == 0) {
+      series.mislabelled = {line->number, year, static_cast<int>(expected_year)};
+    }
 
     int first_slot = 1;
     if (!series_head) {

@@ -64,20 +64,28 @@ struct DecadalSeries {
   std::string id = std::string(kIdLength, ' ');
   int first_year = 0;
   // Values delivered (at most the capacity); kEndOfFile when the file ended
-  // (whatever the call had taken is then dropped).
+  // before any line of a series.
   int count = 0;
   // count values: mm for ring widths, the index for chronologies, as they
   // stand for a column block.
   std::vector<float> values;
   // Sample depth of each value (chronologies, unless not stored).
   std::vector<int> depths;
-  // The first title line met in this call (kTitleLength characters), else blanks.
+  // The first title line met in this call (kTitleLength characters, the
+  // file's bytes), else blanks.
   std::string title = std::string(kTitleLength, ' ');
   // The series held more values than the capacity: the values beyond it were
   // not taken.
   bool overflow = false;
   SeriesEnd end = SeriesEnd::kEndMark;
   UnreadableField unreadable;  // when end is SeriesEnd::kUnreadableField
+  // The first line of the series labelled with another year than the decade
+  // due (line 0: none). Its values are read in their order all the same.
+  struct {
+    std::size_t line = 0;
+    int year = 0;
+    int due = 0;
+  } mislabelled;
 };
 
 // What successive read calls on one file share.

@@ -217,6 +217,13 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
                         "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
                         "          its values up to the year 1734 are kept, read in 0.01 mm.\n"});
 
+  // A series that lacks a decade line is read in its order, but not silently.
+  const auto gap = load_text("AA01    1958   104   105\n"
+                             "AA01    1970   100   101   999\n",
+                             "\n");
+  expect_warnings(gap, {"\n WARNING: Series AA01: line 2 is labelled 1970 where 1960 was due;\n"
+                        "          its values are read as the years from 1960 on.\n"});
+
   // A set left without series loads with none; the drivers refuse it.
   const auto none = load_text("AA01    1950   999\n", "\n");
   EXPECT_EQ(none.status, LoadStatus::kLoaded);

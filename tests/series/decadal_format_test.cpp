@@ -136,6 +136,10 @@ TEST(DecadalWidthsRead, LineYearsAfterTheFirstAreNotRead) {
       "AA01    1234     7   999\n");
   ASSERT_EQ(r.series.size(), 1u);
   EXPECT_EQ(r.series[0].values, (std::vector<float>{5 * 0.01f, 6 * 0.01f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 7 * 0.01f}));
+  // The first such line is noted, for a warning.
+  EXPECT_EQ(r.series[0].mislabelled.line, 2u);
+  EXPECT_EQ(r.series[0].mislabelled.year, 1234);
+  EXPECT_EQ(r.series[0].mislabelled.due, 1960);
 }
 
 TEST(DecadalWidthsRead, YearVariantsAndYearsFarBeforeZero) {
