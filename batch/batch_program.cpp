@@ -134,8 +134,10 @@ class BatchProgram {
   }
 
   void load(DataSetRun& run, TextInput& data_file) {
-    const LoadStatus status = loaddat(FormatMenu::kListFile, data_file, run.data);
+    LoadWarnings warnings;
+    const LoadStatus status = loaddat(FormatMenu::kListFile, data_file, run.data, &warnings);
     run.report.write("(1x,'DATA TITLE: ',a)", run.data.titles[0]);
+    for (const std::string& warning : warnings) run.report.echo("(a,$)", warning);
     // A data set that did not load completely is never processed further.
     if (status != LoadStatus::kLoaded) terminate_abnormally();
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/bounds.hpp"
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "platform/text_file.hpp"
 
@@ -65,8 +66,9 @@ void comint(std::span<const int> first_years, std::span<const std::string> ids, 
     out.stop(" too many series for subroutine Commint", kExitAbnormal);
   }
 
-  int span_first = 32000;
-  int span_last = -32000;
+  // The span starts from the first series: no year may stand for "none yet".
+  int span_first = count > 0 ? first_years[0] : 0;
+  int span_last = count > 0 ? first_years[0] + lengths[0] - 1 : 0;
   std::vector<std::string> records(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     const int first = first_years[static_cast<std::size_t>(i)];
@@ -74,10 +76,10 @@ void comint(std::span<const int> first_years, std::span<const std::string> ids, 
     const int last = first + length - 1;
     span_first = std::min(span_first, first);
     span_last = std::max(span_last, last);
-    const std::string id = i < static_cast<int>(ids.size()) ? fixed_width(ids[static_cast<std::size_t>(i)], 8)
-                                                            : std::string(8, ' ');
+    // Eight columns of the identifier, however many bytes its letters take.
+    const std::string id = fixed_columns(i < static_cast<int>(ids.size()) ? ids[static_cast<std::size_t>(i)] : "", 8);
     records[static_cast<std::size_t>(i)] =
-        record_without_line_end(format_record("(5i5,2x,a8,5x)", last, 9000 - first, length, first, count, id));
+        record_without_line_end(format_record("(5i5,2x,a,5x)", last, 9000 - first, length, first, count, id));
   }
 
   // Sort keys written as text and ordered as text, descending: for

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <span>
 
+#include "platform/character_columns.hpp"
 #include "series/decadal_format.hpp"
 #include "series/file_names.hpp"
 
@@ -37,15 +38,14 @@ struct Block {
 void write_block(TextOutput& file, const DataSetChronologies& c, const Block& block, std::string_view id,
                  std::array<std::string, 3>& titles) {
   for (std::size_t line = 1; line < titles.size(); ++line) {
-    titles[line].resize(std::max(titles[line].size(), kLabelColumn + kLabelLength), ' ');
-    titles[line].replace(kLabelColumn, kLabelLength, block.label);
+    replace_columns(titles[line], kLabelColumn, kLabelLength, block.label);
   }
   DecadalSeriesOut series;
   series.id = id;
   series.first_year = c.first_year;
   series.values = block.values;
   series.depths = c.sample_depth;
-  series.tag = std::string_view(titles[2]).substr(kLabelColumn, kLabelLength);
+  series.tag = columns_of(titles[2], kLabelColumn, kLabelLength);
   for (TextOutput* out : {&file, block.run_wide}) {
     if (out == nullptr) continue;
     for (const std::string& title : titles) out->write("(a)", title);
@@ -86,8 +86,7 @@ void write_column_file(const DataSetChronologies& c, std::string_view data_set_n
 void write_tucson_file(const DataSetChronologies& c, std::string_view data_set_name,
                        std::array<std::string, 3>& titles, const RunWideChronologyFiles& run_wide) {
   TextOutput file = TextOutput::create_or_throw(tucson_file_name(data_set_name));
-  const std::string id = fixed_width(data_set_name.substr(0, std::min(data_set_name.size(), kChronologyIdLength)),
-                                     kIdLength);
+  const std::string id = fixed_columns(columns_of(data_set_name, 0, kChronologyIdLength), kIdLength);
   const bool raw = c.raw_data_average;
   write_block(file, c, {c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]}, id, titles);
   write_block(file, c, {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}, id, titles);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/character_columns.hpp"
 #include "series/censored_file.hpp"
 #include "series/censoring.hpp"
 
@@ -56,7 +57,8 @@ bool selection_usable(Console& c, DataSet& data, const DataSet& before) {
 
 [[noreturn]] void stop_short_series(Console& c, const std::string& id, std::string_view where, int year,
                                     long long values) {
-  c.write("(/1x,'Series  ',a8,a,i4,' only leaves ',i4,'  values for analysis.')", id, where, year, values);
+  c.write("(/1x,'Series  ',a,a,i4,' only leaves ',i4,'  values for analysis.')", fixed_columns(id, kIdLength), where,
+          year, values);
   c.write("(/1x,'Please evaluate your truncation choice and see if it is'"
           "/1x,'appropriate for your data. You might want to consider deleting'"
           "/1x,'these series from further analysis if you want to truncate.')");

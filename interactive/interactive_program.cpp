@@ -94,7 +94,9 @@ class InteractiveProgram {
       return false;
     }
     data_ = DataSet{};
-    const LoadStatus status = loaddat(FormatMenu::kInteractive, *file, data_);
+    LoadWarnings warnings;
+    const LoadStatus status = loaddat(FormatMenu::kInteractive, *file, data_, &warnings);
+    for (const std::string& warning : warnings) report_.echo("(a,$)", warning);
     const long missing = missing_value_test(console_, data_);
     if (missing > 0) {
       report_missing_values(console_, missing);

@@ -20,7 +20,9 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
   };
   const char* next_lf = find(begin, '\n');
   const char* next_cr = find(begin, '\r');
-  const char* start = begin;
+  // A UTF-8 byte order mark (as some editors save) is no text of the first
+  // record: kept, it would move every fixed column of that record.
+  const char* start = contents_.starts_with("\xEF\xBB\xBF") ? begin + 3 : begin;
   while (start < end) {
     if (next_lf < start) next_lf = find(start, '\n');
     if (next_cr < start) next_cr = find(start, '\r');

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/character_columns.hpp"
 #include "platform/text_file.hpp"
 #include "plots/plot_canvas.hpp"
 #include "series/data_set.hpp"
@@ -44,7 +45,7 @@ inline bool series_absent(std::span<const float> series) { return series.empty()
 // A text argument of fixed length: cut to that length, without the trailing
 // blanks that would shift centred text on the page.
 inline std::string fixed_text(std::string_view text, std::size_t length) {
-  return trim_right(fixed_width(text, length));
+  return trim_right(fixed_columns(text, length));
 }
 
 struct AxisLimits {

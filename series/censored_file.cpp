@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "platform/text_file.hpp"
 #include "series/decadal_format.hpp"
@@ -58,8 +59,8 @@ void savcen(char kind, int value, int end_value, DataSet& data, std::string_view
   auto file = TextOutput::create_or_throw(name);
   console().write("(/1x,'File for censored data created: ',a)", fixed_width(name, kNameBufferLength));
   for (std::string& title : data.titles) {
-    title = fixed_width(title, kTitleLength);
-    title.replace(kStampColumn, 4, k.stamp);
+    title = fixed_columns(title, kTitleLength);
+    replace_columns(title, kStampColumn, 4, k.stamp);
     file.write("(a)", title);
   }
   for (int s = 0; s < data.ns(); ++s) {

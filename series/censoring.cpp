@@ -10,11 +10,6 @@
 namespace qb {
 namespace {
 
-// The whole-set accumulators start beyond any year, so a set left without
-// series reports 9999, -9999, -19997.
-constexpr int kNoFirstYear = 9999;
-constexpr int kNoLastYear = -9999;
-
 long long whole_span(const DataSet& data) {
   return static_cast<long long>(data.whole.last_year) - data.whole.first_year + 1;
 }
@@ -25,21 +20,17 @@ void keep_series(DataSet& data, const std::vector<bool>& keep) {
   Matrix kept_values(data.x.rows(), static_cast<int>(std::count(keep.begin(), keep.end(), true)));
   std::vector<SeriesSpan> spans;
   std::vector<std::string> ids;
-  SeriesSpan whole{kNoFirstYear, kNoLastYear, 0};
   for (int s = 0; s < data.ns(); ++s) {
     if (!keep[static_cast<std::size_t>(s)]) continue;
     const auto from = data.x.column(s);
     std::copy(from.begin(), from.end(), kept_values.column(static_cast<int>(spans.size())).begin());
     spans.push_back(data.spans[static_cast<std::size_t>(s)]);
     ids.push_back(data.ids[static_cast<std::size_t>(s)]);
-    whole.first_year = std::min(whole.first_year, spans.back().first_year);
-    whole.last_year = std::max(whole.last_year, spans.back().last_year);
   }
-  whole.count = whole.last_year - whole.first_year + 1;
   data.x = std::move(kept_values);
   data.spans = std::move(spans);
   data.ids = std::move(ids);
-  data.whole = whole;
+  data.whole = span_of_set(data.spans);
 }
 
 void show_shortening(long long years) {

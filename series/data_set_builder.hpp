@@ -1,6 +1,6 @@
-// Gathers the series of a data set as a reader meets them, refuses a data set
-// that exceeds the bounds of the system, and sizes the measurement matrix to
-// the data set.
+// Gathers the series of a data set as a reader meets them, leaves out series
+// without values, refuses a data set that exceeds the bounds of the system,
+// and sizes the measurement matrix to the data set.
 #pragma once
 
 #include <string>
@@ -13,10 +13,17 @@ namespace qb {
 
 class DataSetBuilder {
  public:
-  // Adds one series. False, with the refusal shown on the console, when the
-  // series holds more than kMaxYears values or the set would hold more than
-  // kMaxSeriesInSet series.
+  // Warnings are kept in `warnings` when given.
+  explicit DataSetBuilder(LoadWarnings* warnings = nullptr) : warnings_(warnings) {}
+
+  // Adds one series. A series without values is left out with a warning
+  // naming it. False, with the refusal shown on the console, when the series
+  // holds more than kMaxYears values, reaches beyond kEarliestYear ..
+  // kLatestYear, or the set would hold more than kMaxSeriesInSet series.
   bool add(std::string_view id, int first_year, std::vector<float> values);
+
+  // Shows a warning (rendered records) on the console and keeps it.
+  void warn(const std::string& text);
 
   // Moves the series gathered so far into `data`: a matrix of the longest
   // series by the number of series (kMissing below each series' end), the
@@ -33,6 +40,7 @@ class DataSetBuilder {
     std::vector<float> values;
   };
   std::vector<Series> series_;
+  LoadWarnings* warnings_;
 };
 
 // Shows the refusal of a data set holding a series longer than kMaxYears values.

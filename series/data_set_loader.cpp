@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "series/data_set_builder.hpp"
 #include "series/decadal_format.hpp"
@@ -66,18 +67,46 @@ void skip_header_lines(TextInput& input) {
 void mark_missing_titles(std::array<std::string, 3>& titles) {
   static constexpr const char* kMissing[] = {"1st itrdb line missing", "2nd itrdb line missing",
                                              "3rd itrdb line missing"};
+  constexpr std::size_t kMarkLength = 22;
+  constexpr std::size_t kSecondMarkColumn = 58;
   for (std::size_t l = 0; l < titles.size(); ++l) {
     std::string& title = titles[l];
     if (title.compare(0, 6, "      ") != 0) continue;
-    const std::string text = kMissing[l];
-    title.replace(0, text.size(), text);
-    title.replace(58, text.size(), text);
+    replace_columns(title, 0, kMarkLength, kMissing[l]);
+    replace_columns(title, kSecondMarkColumn, kMarkLength, kMissing[l]);
   }
 }
 
-LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
+void refuse_unreadable_field(const DecadalSeries& series) {
+  const UnreadableField& field = series.unreadable;
+  console().write("(/1x,'Data set refused: line ',a,' of the data file, series ',a,', year ',a,','/1x,'holds the field \"',a,'\", which does not read as a number.')",
+                  std::to_string(field.line), trim_right(series.id), std::to_string(field.year), field.text);
+}
+
+// Without its end mark a ring-width series does not say its unit: 0.01 mm
+// is taken, and the warning says so.
+void warn_without_end_mark(DataSetBuilder& builder, const DecadalSeries& series, long long last_year, bool widths) {
+  const std::string id = trim_right(series.id);
+  const std::string first = series.end == SeriesEnd::kEndOfFile
+                                ? "The data file ends inside series " + id + ", which has no end mark;"
+                                : "Series " + id + " ends without its end mark where the next series begins;";
+  builder.warn(format_record("(/1x,'WARNING: ',a/1x,'         its values up to the year ',a,' are kept',a)", first,
+                             std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
+}
+
+// The layout reads the values of a series in their order; a line labelled
+// with another decade than the one due may mean a line is missing or doubled
+// and the later rings have moved.
+void warn_mislabelled(DataSetBuilder& builder, const DecadalSeries& series) {
+  const auto& m = series.mislabelled;
+  builder.warn(format_record("(/1x,'WARNING: Series ',a,': line ',a,' is labelled ',a,' where ',a,' was due;'/1x,'         its values are read as the years from ',a,' on.')",
+                             trim_right(series.id), std::to_string(m.line), std::to_string(m.year),
+                             std::to_string(m.due), std::to_string(m.due)));
+}
+
+LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const bool widths = mode == TrrwMode::kReadWidths;
-  DataSetBuilder builder;
+  DataSetBuilder builder(warnings);
   DecadalReadState state;
   DecadalReadOptions options;
   options.store_depths = false;
@@ -86,7 +115,17 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
     if (widths) mark_missing_titles(state.titles);
     data.titles = state.titles;
     if (state.series_counter == kEndOfFile) break;
-    if (widths && series.count < 1) {
+    if (series.end == SeriesEnd::kUnreadableField) {
+      refuse_unreadable_field(series);
+      builder.fill(data);
+      return LoadStatus::kNotLoaded;
+    }
+    // A call that met only title lines, or a column block without a header,
+    // read no series: in a ring-width file that is a file of another layout
+    // (or a broken block), in a chronology file a long header.
+    const bool only_titles = series.end == SeriesEnd::kTitleLines && series.count < 1;
+    if (only_titles || series.count == kEndOfFile) {
+      if (only_titles && !widths) continue;
       console().write("(/1x,'WARNING: Fatal error reading data from input file.')");
       console().write("(1x,'         Suggest checking file format and/or file type')");
       console().write("(1x,'         Unix/Dos/Mac?')");
@@ -98,7 +137,12 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
       refuse_long_series(series.id);
       return LoadStatus::kRefused;
     }
+    const bool without_end_mark =
+        (series.end == SeriesEnd::kEndOfFile || series.end == SeriesEnd::kNextSeries) && series.count > 0;
+    const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
     if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
+    if (without_end_mark) warn_without_end_mark(builder, series, last_year, widths);
+    if (series.mislabelled.line > 0) warn_mislabelled(builder, series);
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;
@@ -106,8 +150,8 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data) {
   return LoadStatus::kLoaded;
 }
 
-LoadStatus read_columns(Choice choice, TextInput& input, DataSet& data) {
-  const LoadStatus status = choice == kSingleColumn ? rd1col(input, data) : rdmcol(input, data);
+LoadStatus read_columns(Choice choice, TextInput& input, DataSet& data, LoadWarnings* warnings) {
+  const LoadStatus status = choice == kSingleColumn ? rd1col(input, data, warnings) : rdmcol(input, data, warnings);
   if (status == LoadStatus::kLoaded) {
     console().write("(/1x,'Input data read successfully')");
   } else if (status == LoadStatus::kNotLoaded) {
@@ -119,7 +163,7 @@ LoadStatus read_columns(Choice choice, TextInput& input, DataSet& data) {
 
 }  // namespace
 
-LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data) {
+LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data, LoadWarnings* warnings) {
   data = DataSet{};
   while (true) {
     show_menu(menu);
@@ -128,10 +172,10 @@ LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data) {
     if (*choice == kSingleColumn || *choice == kMultipleColumns) skip_header_lines(input);
     switch (*choice) {
       case kHelp: dathlp(input); break;
-      case kRingWidths: return read_decadal(TrrwMode::kReadWidths, input, data);
-      case kChronologies: return read_decadal(TrrwMode::kReadIndices, input, data);
+      case kRingWidths: return read_decadal(TrrwMode::kReadWidths, input, data, warnings);
+      case kChronologies: return read_decadal(TrrwMode::kReadIndices, input, data, warnings);
       case kSingleColumn:
-      case kMultipleColumns: return read_columns(static_cast<Choice>(*choice), input, data);
+      case kMultipleColumns: return read_columns(static_cast<Choice>(*choice), input, data, warnings);
       default:
         console().write("(/1x,'WARNING: You must enter a value between 0 and 4')");
         console().pause("             Hit RETURN to Continue");

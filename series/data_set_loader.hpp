@@ -17,8 +17,10 @@ enum class FormatMenu {
 enum class LoadStatus {
   // The whole file was read.
   kLoaded,
-  // The file could not be read in the chosen layout; the reader's message has
-  // been shown and the data set holds only what was read before the failure.
+  // The file could not be read in the chosen layout (or a data line of a
+  // decadal file holds a field that does not convert); the reader's message
+  // has been shown and the data set holds only what was read before the
+  // failure.
   kNotLoaded,
   // The interactive menu's answer was not a number: nothing was read.
   kNothingLoaded,
@@ -31,15 +33,18 @@ enum class LoadStatus {
 // layout into `data`: the matrix sized to the data set (rows = the longest
 // series, one column per series, row 0 = each series' own first year), spans,
 // whole-set span, identifiers and, for the decadal layouts, the title lines.
-LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data);
+// Series without values are left out, and a decadal series that the end of
+// the file cuts short keeps the values read; both with a warning on the
+// console, which is also kept in `warnings` when given.
+LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data, LoadWarnings* warnings = nullptr);
 
 // The single-column layout: blocks of identifier, first year and one value a
 // line. kLoaded, kNotLoaded after its message, or kRefused.
-LoadStatus rd1col(TextInput& input, DataSet& data);
+LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings = nullptr);
 
 // The multi-column layout: a name record, then records of the year and one
 // cell per series, empty cells holding a sentinel the user names. kLoaded,
 // kNotLoaded after its message, or kRefused.
-LoadStatus rdmcol(TextInput& input, DataSet& data);
+LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings = nullptr);
 
 }  // namespace qb

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "platform/record_format.hpp"
 
@@ -48,48 +50,170 @@ long long thousandths(float value) {
   return static_cast<long long>(std::round(scaled));
 }
 
-// The record formats of the two layouts. The identifier gives up columns to
-// the year for years of -1000 and earlier; the reader tells the variants by
-// the "-" that then stands in the identifier's last columns.
-const char* widths_write_format(int year) {
-  if (year > -1000) return "(a8,i4,10i6,t75,a)";
-  if (year >= -9999 && year <= -1001) return "(a7,i5,10i6,t75,a)";
-  return "(a6,i6,10i6,t75,a)";
+// The layouts of a line. The identifier gives up columns to the year for
+// years of -1000 and earlier; the reader tells the variants by the "-" that
+// then stands in the identifier's last columns. Formats count bytes, so they
+// are applied to the line with one byte per column; the identifier is then
+// taken from the line's own bytes.
+struct LineLayout {
+  const char* format;
+  std::size_t id_columns;
+};
+
+LineLayout widths_write_layout(int year) {
+  if (year > -1000) return {"(a8,i4,10i6,t75,a)", 8};
+  if (year >= -9999) return {"(a7,i5,10i6,t75,a)", 7};
+  return {"(a6,i6,10i6,t75,a)", 6};
 }
 
-const char* indices_write_format(int year) {
-  if (year > -1000) return "(a6,i4,10(i4,i3),2x,a)";
-  if (year >= -9999 && year <= -1001) return "(a5,i5,10(i4,i3),2x,a)";
-  return "(a4,i6,10(i4,i3),2x,a)";
+LineLayout indices_write_layout(int year) {
+  if (year > -1000) return {"(a6,i4,10(i4,i3),2x,a)", 6};
+  if (year >= -9999) return {"(a5,i5,10(i4,i3),2x,a)", 5};
+  return {"(a4,i6,10(i4,i3),2x,a)", 4};
 }
 
-const char* widths_read_format(const std::string& line) {
-  if (line[7] == '-') return "(a7,i5,10i6)";
-  if (line[6] == '-') return "(a6,i6,10i6)";
-  return "(a8,i4,10i6)";
+LineLayout widths_read_layout(const std::string& columns) {
+  if (columns[7] == '-') return {"(a7,i5,10i6)", 7};
+  if (columns[6] == '-') return {"(a6,i6,10i6)", 6};
+  return {"(a8,i4,10i6)", 8};
 }
 
-const char* indices_read_format(const std::string& line) {
-  if (line[5] == '-') return "(a5,t6,i5,10(i4,i3))";
-  if (line[4] == '-') return "(a4,t5,i6,10(i4,i3))";
-  return "(a6,t7,i4,10(i4,i3))";
+LineLayout indices_read_layout(const std::string& columns) {
+  if (columns[5] == '-') return {"(a5,t6,i5,10(i4,i3))", 5};
+  if (columns[4] == '-') return {"(a4,t5,i6,10(i4,i3))", 4};
+  return {"(a6,t7,i4,10(i4,i3))", 6};
+}
+
+// Blanks in the identifier's columns of a record: they take the identifier's
+// own bytes once the record is rendered.
+constexpr std::string_view kIdStandIn = "        ";
+
+std::string with_identifier(const std::string& record, std::string_view id, std::size_t id_columns) {
+  return fixed_columns(id, id_columns) + record.substr(id_columns);
+}
+
+// The first column (from 0) and width of the value fields of a line: ten
+// widths, or ten index / depth pairs.
+struct Field {
+  std::size_t first;
+  std::size_t width;
+  int slot;  // 0..9
+};
+
+std::vector<Field> value_fields(bool widths) {
+  std::vector<Field> fields;
+  for (int j = 0; j < 10; ++j) {
+    const auto k = static_cast<std::size_t>(j);
+    if (widths) {
+      fields.push_back({12 + 6 * k, 6, j});
+    } else {
+      fields.push_back({10 + 7 * k, 4, j});
+      fields.push_back({14 + 7 * k, 3, j});
+    }
+  }
+  return fields;
+}
+
+// One line of a decadal file: its bytes and one byte per column, blank-padded
+// to the title length.
+struct DecadalLine {
+  std::string text;
+  std::string columns;
+  std::size_t number = 0;  // from 1
+};
+
+std::optional<DecadalLine> next_line(TextInput& input) {
+  auto record = input.next_record();
+  if (!record) return std::nullopt;
+  DecadalLine line;
+  line.columns = single_byte_columns(*record);
+  line.columns.resize(kTitleLength, ' ');
+  line.text = std::move(*record);
+  line.number = input.position();
+  return line;
+}
+
+// The identifier (the line's bytes, blank-padded to kIdLength characters) and
+// year of a line; std::nullopt when the year does not convert.
+struct LineHead {
+  std::string id;
+  int year = 0;
+  std::size_t id_columns = 0;
+};
+
+LineHead head_of(const DecadalLine& line, std::size_t id_columns, int year) {
+  return {fixed_columns(columns_of(line.text, 0, id_columns), kIdLength), year, id_columns};
+}
+
+// The head of a line whose other fields need not convert.
+std::optional<LineHead> line_head(bool widths, const DecadalLine& line) {
+  const LineLayout layout = widths ? widths_read_layout(line.columns) : indices_read_layout(line.columns);
+  const std::size_t year_end = widths ? 12 : 10;
+  int year = 0;
+  const std::string_view field = std::string_view(line.columns).substr(layout.id_columns, year_end - layout.id_columns);
+  if (read_fields("(i6)", field, &year) != ReadStatus::kOk) return std::nullopt;
+  return head_of(line, layout.id_columns, year);
+}
+
+bool same_identifier(const LineHead& a, const LineHead& b) {
+  const std::size_t columns = std::min(a.id_columns, b.id_columns);
+  return fixed_columns(a.id, columns) == fixed_columns(b.id, columns);
+}
+
+// The first year of the decade after the one that holds `year`.
+long long next_decade(long long year) { return year - decade_slot(static_cast<int>(year)) + 11; }
+
+// The first value field of a data line that does not convert.
+std::optional<UnreadableField> first_unreadable_field(bool widths, const DecadalLine& line, int line_year) {
+  // Ring-width values begin in column 13 at the line's own year; chronology
+  // slots stand at their calendar places in the decade.
+  const long long base = widths ? line_year : line_year - decade_slot(line_year) + 1;
+  for (const Field& f : value_fields(widths)) {
+    int value = 0;
+    const std::string_view field = std::string_view(line.columns).substr(f.first, f.width);
+    if (read_fields("(i6)", field, &value) == ReadStatus::kOk) continue;
+    UnreadableField bad;
+    bad.line = line.number;
+    bad.year = static_cast<int>(base + f.slot);
+    bad.text = std::string(columns_of(line.text, f.first, f.width));
+    return bad;
+  }
+  return std::nullopt;
+}
+
+// The number of values a data line gave from its last fields that were blank
+// (a blank field reads as 0).
+int blank_tail(bool widths, const DecadalLine& line, int first_slot, int taken) {
+  int blank = 0;
+  const std::size_t width = widths ? 6 : 7;
+  for (int k = taken - 1; k >= 0; --k) {
+    // Ring widths fill a line from column 13 on; chronologies from their slot.
+    const int slot = widths ? k : first_slot - 1 + k;
+    const std::size_t first = (widths ? 12 : 10) + width * static_cast<std::size_t>(slot);
+    if (line.columns.find_first_not_of(' ', first) < first + width) break;
+    ++blank;
+  }
+  return blank;
 }
 
 // The identifier, year and ten value fields of a ring-width line.
-bool read_widths_line(const std::string& line, std::string& id, int& year, int (&values)[10]) {
+bool read_widths_line(const LineLayout& layout, const std::string& columns, int& year, int (&values)[10]) {
+  std::string id(layout.id_columns, ' ');
   FieldTarget targets[12] = {&id, &year};
   for (int j = 0; j < 10; ++j) targets[j + 2] = &values[j];
-  return read_record(widths_read_format(line), line, targets) == ReadStatus::kOk;
+  return read_record(layout.format, columns, targets) == ReadStatus::kOk;
 }
 
 // The identifier, year and ten index / depth pairs of a chronology line.
-bool read_indices_line(const std::string& line, std::string& id, int& year, int (&values)[10], int (&depths)[10]) {
+bool read_indices_line(const LineLayout& layout, const std::string& columns, int& year, int (&values)[10],
+                       int (&depths)[10]) {
+  std::string id(layout.id_columns, ' ');
   FieldTarget targets[22] = {&id, &year};
   for (int j = 0; j < 10; ++j) {
     targets[2 * j + 2] = &values[j];
     targets[2 * j + 3] = &depths[j];
   }
-  return read_record(indices_read_format(line), line, targets) == ReadStatus::kOk;
+  return read_record(layout.format, columns, targets) == ReadStatus::kOk;
 }
 
 // A line whose fields do not convert: shown, and the first three of a call
@@ -118,6 +242,29 @@ void take_value(DecadalSeries& series, float value, int capacity) {
   ++series.count;
 }
 
+// A line that does not convert is a data line of the series when it carries
+// the series' identifier and next decade; before the series' first line,
+// when the line after it carries its identifier and next decade. Title lines
+// carry neither.
+std::optional<UnreadableField> unreadable_data_line(bool widths, const DecadalLine& line, TextInput& input,
+                                                    const std::optional<LineHead>& series_head,
+                                                    long long expected_year) {
+  const auto head = line_head(widths, line);
+  if (!head) return std::nullopt;
+  if (series_head) {
+    if (head->year != expected_year || !same_identifier(*head, *series_head)) return std::nullopt;
+  } else {
+    const auto after = next_line(input);
+    if (!after) return std::nullopt;
+    input.back();
+    const auto after_head = line_head(widths, *after);
+    if (!after_head || after_head->year != next_decade(head->year) || !same_identifier(*head, *after_head)) {
+      return std::nullopt;
+    }
+  }
+  return first_unreadable_field(widths, line, head->year);
+}
+
 DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& state,
                           const DecadalReadOptions& options) {
   const bool widths = mode == TrrwMode::kReadWidths;
@@ -130,54 +277,100 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
     for (auto& title : state.titles) title.assign(kTitleLength, ' ');
   }
   int title_lines = 0;
-  int data_lines = 0;
-  std::string id(kIdLength, ' ');
+  // The first data line of the series, and the year the next one carries.
+  std::optional<LineHead> series_head;
+  long long expected_year = 0;
+  // Values the last data line took from blank fields at its end.
+  int last_blank_tail = 0;
+  bool title_since_data = false;
   int year = 0;
   int values[10];
   int depths[10];
 
+  // A series without its end mark keeps the values read, but not the zeros
+  // of the blank fields that close its last line.
+  const auto without_end_mark = [&](SeriesEnd end) {
+    const int keep = std::max(series.count - last_blank_tail, 0);
+    series.values.resize(std::min(series.values.size(), static_cast<std::size_t>(keep)));
+    series.depths.resize(std::min(series.depths.size(), static_cast<std::size_t>(keep)));
+    series.count = keep;
+    series.end = end;
+    return std::move(series);
+  };
+
   while (true) {
-    auto line = input.next_record(kTitleLength);
+    const auto line = next_line(input);
     if (!line) {
+      if (series_head) return without_end_mark(SeriesEnd::kEndOfFile);
       series.count = kEndOfFile;
       series.values.clear();
       series.depths.clear();
+      series.end = SeriesEnd::kEndOfFile;
       state.series_counter = kEndOfFile;
       return series;
     }
+    const std::string& columns = line->columns;
 
-    if (series.count == 0 && (*line)[kBlockMarkColumn] == kBlockMark) {
+    if (series.count == 0 && columns[kBlockMarkColumn] == kBlockMark) {
       input.back();
-      std::string buffer = *line;
+      std::string buffer = fixed_columns(line->text, kTitleLength);
       ColumnBlock block = datar(input, buffer, capacity);
       series.count = block.count;
       series.first_year = block.first_year;
       series.values = std::move(block.values);
       series.overflow = block.overflow;
-      series.id = fixed_width(buffer, kIdLength);
-      if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_width(buffer, kTitleLength));
+      series.id = fixed_columns(buffer, kIdLength);
+      series.end = SeriesEnd::kColumnBlock;
+      if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
       return series;
     }
 
     // Lines without a year (short notes, empty lines) are passed over.
-    if (widths ? blank_columns(*line, 9, 12) : blank_columns(*line, 7, 10)) continue;
+    if (widths ? blank_columns(columns, 9, 12) : blank_columns(columns, 7, 10)) continue;
 
-    id.assign(kIdLength, ' ');
+    const LineLayout layout = widths ? widths_read_layout(columns) : indices_read_layout(columns);
     const bool converted =
-        widths ? read_widths_line(*line, id, year, values) : read_indices_line(*line, id, year, values, depths);
+        widths ? read_widths_line(layout, columns, year, values) : read_indices_line(layout, columns, year, values, depths);
     if (!converted) {
+      if (auto bad = unreadable_data_line(widths, *line, input, series_head, expected_year)) {
+        series.end = SeriesEnd::kUnreadableField;
+        series.unreadable = std::move(*bad);
+        return series;
+      }
       ++title_lines;
-      if (title_lines > kMaxTitleLinesPerCall) return series;
-      take_title_line(*line, title_lines, series, state, options.echo);
+      title_since_data = series_head.has_value();
+      if (title_lines > kMaxTitleLinesPerCall) {
+        series.end = SeriesEnd::kTitleLines;
+        return series;
+      }
+      take_title_line(fixed_columns(line->text, kTitleLength), title_lines, series, state, options.echo);
       continue;
     }
 
-    ++data_lines;
+    // A line of another decade that carries another identifier, or follows
+    // title lines (the header of the next chronology), begins the next
+    // series: this one lacks its end mark.
+    const LineHead head = head_of(*line, layout.id_columns, year);
+    if (series_head && year != expected_year) {
+      if (title_since_data || !same_identifier(head, *series_head)) {
+        input.back();
+        return without_end_mark(SeriesEnd::kNextSeries);
+      }
+    }
+    title_since_data = false;
+    if (series_head && year != expected_year && series.mislabelled.line == 0) {
+      series.mislabelled = {line->number, year, static_cast<int>(expected_year)};
+    }
+
     int first_slot = 1;
-    if (data_lines == 1) {
-      series.id = id;
+    if (!series_head) {
+      series_head = head;
+      series.id = head.id;
       series.first_year = year;
       first_slot = decade_slot(year);
+      expected_year = next_decade(year);
+    } else {
+      expected_year += 10;
     }
     if (widths) {
       // The first line holds the values up to the end of its decade.
@@ -190,6 +383,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
         if (values[j] == kStopHundredths) return series;
         take_value(series, static_cast<float>(values[j]) * 0.01f, capacity);
       }
+      last_blank_tail = blank_tail(widths, *line, first_slot, slots);
     } else {
       for (int slot = first_slot; slot <= 10; ++slot) {
         const int j = slot - 1;
@@ -198,6 +392,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
         take_value(series, static_cast<float>(values[j]) * 0.001f, capacity);
         if (taken && store_depths) series.depths.push_back(depths[j]);
       }
+      last_blank_tail = blank_tail(widths, *line, first_slot, 11 - first_slot);
     }
   }
 }
@@ -205,14 +400,14 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
 void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
   const long long count = static_cast<long long>(series.values.size());
   if (count <= 0) return;
-  const std::string id = fixed_width(series.id, kIdLength);
-  const std::string tag = fixed_width(series.tag, kTagLength);
+  const std::string tag = fixed_columns(series.tag, kTagLength);
   int year = series.first_year;
   int slots = 11 - decade_slot(year);
   long long taken = 0;
   std::vector<FieldValue> fields;
   while (true) {
-    fields.assign({FieldValue{std::string_view(id)}, FieldValue{static_cast<long long>(year)}});
+    const LineLayout layout = widths_write_layout(year);
+    fields.assign({FieldValue{kIdStandIn}, FieldValue{static_cast<long long>(year)}});
     bool ended = false;
     for (int j = 0; j < slots; ++j) {
       ++taken;
@@ -229,7 +424,7 @@ void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
       fields.emplace_back(v);
     }
     if (fields.size() == 12) fields.emplace_back(std::string_view(tag));
-    output.put(render_record(widths_write_format(year), fields));
+    output.put(with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
     if (ended) return;
     year += slots;
     slots = 10;
@@ -242,12 +437,11 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
   if (!series.depths.empty() && series.depths.size() < series.values.size()) {
     throw std::invalid_argument("trrw: fewer sample depths than values");
   }
-  const std::string id = fixed_width(series.id, kIdLength);
-  const std::string tag = fixed_width(series.tag, kTagLength);
+  const std::string tag = fixed_columns(series.tag, kTagLength);
   if (header) {
     const long long last = static_cast<long long>(series.first_year) + count - 1;
     const char* format = (series.first_year <= -1000 || last <= -1000) ? "(a6,2i5)" : "(a6,2i4)";
-    output.write(format, id, series.first_year, last);
+    output.put(with_identifier(format_record(format, kIdStandIn, series.first_year, last), series.id, 6));
   }
   // A first depth below 1 means the caller has no depths: every value counts once.
   const bool unit_depths = series.depths.empty() || series.depths[0] < 1;
@@ -272,13 +466,14 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
       values[slot - 1] = thousandths(series.values[i]);
       depths[slot - 1] = unit_depths ? 1 : series.depths[i];
     }
-    fields.assign({FieldValue{std::string_view(id)}, FieldValue{static_cast<long long>(year)}});
+    const LineLayout layout = indices_write_layout(year);
+    fields.assign({FieldValue{kIdStandIn}, FieldValue{static_cast<long long>(year)}});
     for (int j = 0; j < 10; ++j) {
       fields.emplace_back(values[j]);
       fields.emplace_back(depths[j]);
     }
     fields.emplace_back(std::string_view(tag));
-    output.put(render_record(indices_write_format(year), fields));
+    output.put(with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
     if (ended) return;
     year = year - first_slot + 11;
     first_slot = 1;
@@ -306,18 +501,20 @@ void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series) {
 ColumnBlock datar(TextInput& input, std::string& line, int capacity) {
   ColumnBlock block;
   while (true) {
-    auto record = input.next_record(kBlockLineLength);
-    if (!record) {
+    auto text = input.next_record();
+    if (!text) {
       block.count = kEndOfFile;
       return block;
     }
+    const std::string record = fixed_columns(*text, kBlockLineLength);
     // Lines other than the header ("n" and two blanks) name the block.
-    if (record->compare(0, 3, "n  ") != 0) line = fixed_width(*record, std::max(line.size(), kBlockLineLength));
+    if (record.compare(0, 3, "n  ") != 0) line = fixed_columns(record, std::max(column_count(line), kBlockLineLength));
 
     int count = 0;
     int first_year = 0;
     std::string descriptor(8, ' ');
-    const ReadStatus status = read_fields("(2(2x,i8),t23,a)", *record, &count, &first_year, &descriptor);
+    const ReadStatus status =
+        read_fields("(2(2x,i8),t23,a)", single_byte_columns(record), &count, &first_year, &descriptor);
     if (status == ReadStatus::kEndOfFile) {
       block.count = kEndOfFile;
       return block;

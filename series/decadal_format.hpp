@@ -35,23 +35,57 @@ enum class TrrwMode {
 // Count and series counter of a read call that met the end of the file.
 inline constexpr int kEndOfFile = -999;
 
+// How a read call ended.
+enum class SeriesEnd {
+  kEndMark,          // the stop marker (ring widths) or the fill (chronologies)
+  // A column block, read by `datar`; count kEndOfFile when the file ended
+  // before the block's header.
+  kColumnBlock,
+  // The file ended. Before any line of a series: count kEndOfFile. Inside a
+  // series: the values read up to its last line (the series lacks its end
+  // mark); the next call meets the end of the file.
+  kEndOfFile,
+  // A line of another series came before the end mark: the values read up to
+  // it; the next call begins with that line.
+  kNextSeries,
+  kTitleLines,       // more title lines than one call takes
+  kUnreadableField,  // a data line of the series holds a field that does not convert
+};
+
+// The field that stopped a call ending in SeriesEnd::kUnreadableField.
+struct UnreadableField {
+  std::size_t line = 0;  // line number in the file, from 1
+  int year = 0;          // the year of the field's slot
+  std::string text;      // the field as it stands in the file
+};
+
 // The series delivered by one read call.
 struct DecadalSeries {
   std::string id = std::string(kIdLength, ' ');
   int first_year = 0;
   // Values delivered (at most the capacity); kEndOfFile when the file ended
-  // (whatever the call had taken is then dropped).
+  // before any line of a series.
   int count = 0;
   // count values: mm for ring widths, the index for chronologies, as they
   // stand for a column block.
   std::vector<float> values;
   // Sample depth of each value (chronologies, unless not stored).
   std::vector<int> depths;
-  // The first title line met in this call (kTitleLength characters), else blanks.
+  // The first title line met in this call (kTitleLength characters, the
+  // file's bytes), else blanks.
   std::string title = std::string(kTitleLength, ' ');
   // The series held more values than the capacity: the values beyond it were
   // not taken.
   bool overflow = false;
+  SeriesEnd end = SeriesEnd::kEndMark;
+  UnreadableField unreadable;  // when end is SeriesEnd::kUnreadableField
+  // The first line of the series labelled with another year than the decade
+  // due (line 0: none). Its values are read in their order all the same.
+  struct {
+    std::size_t line = 0;
+    int year = 0;
+    int due = 0;
+  } mislabelled;
 };
 
 // What successive read calls on one file share.
@@ -75,7 +109,7 @@ struct DecadalReadOptions {
 
 // The series handed to a write call.
 struct DecadalSeriesOut {
-  std::string_view id;            // cut or blank-padded to kIdLength
+  std::string_view id;            // cut or blank-padded to kIdLength characters
   int first_year = 0;
   std::span<const float> values;  // mm or index; an empty span writes nothing
   // Chronologies: sample depth of each value (at least as many as values);
@@ -88,7 +122,13 @@ struct DecadalSeriesOut {
 // Reads one series in mode "mr" or "ir" (a write mode is a caller error,
 // std::invalid_argument). Title lines met on the way are shown on the
 // console; the first three of a call go to state.titles, the first also to
-// the result's title.
+// the result's title. A line that does not convert is a title line unless it
+// carries the identifier of the series being read and the series' next
+// decade (or, before the series' first value, the next line carries its
+// identifier and next decade): such a line is a data line whose field does
+// not convert, and the call ends there. Fixed columns count characters, so an
+// identifier beyond ASCII keeps its columns; identifiers and titles keep the
+// bytes of the file.
 DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
                    const DecadalReadOptions& options = {});
 

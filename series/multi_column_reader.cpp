@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "platform/free_form.hpp"
 #include "series/data_set_builder.hpp"
@@ -64,7 +65,7 @@ struct Column {
 
 }  // namespace
 
-LoadStatus rdmcol(TextInput& input, DataSet& data) {
+LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const int columns = ask_column_count();
   const Sentinel sentinel(ask_sentinel());
   const int series_columns = columns - 1;
@@ -95,13 +96,14 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
   std::vector<Column> table(static_cast<std::size_t>(series_columns));
   read_list(static_cast<std::size_t>(columns));
   for (std::size_t c = 0; c < table.size(); ++c) {
-    table[c].id = fixed_width(c + 1 < cells.size() ? cells[c + 1] : std::string(), kIdLength);
+    table[c].id = fixed_columns(c + 1 < cells.size() ? cells[c + 1] : std::string(), kIdLength);
   }
 
   // Records are converted as they are read, so memory follows the values and
   // not the cells; the first failure of each column is kept so that the
   // error reported is the one met column by column. A record cut short by
-  // the end of the file is not a record.
+  // the end of the file is not a record, and the user is told so.
+  DataSetBuilder builder(warnings);
   int records = 0;
   while (read_list(static_cast<std::size_t>(columns))) {
     if (++records > kMaxYears) {
@@ -129,8 +131,11 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
       column.values.push_back(value);
     }
   }
+  if (!cells.empty()) {
+    builder.warn(format_record("(/1x,'WARNING: The data file ends inside the record that begins ',a,';'/1x,'         that record is not read.')",
+                               cells.front()));
+  }
 
-  DataSetBuilder builder;
   for (Column& column : table) {
     if (column.error == Column::Error::kValue) {
       console().write("(/1x,'Error reading y values check sentinel if ******* enter *')");
@@ -142,9 +147,9 @@ LoadStatus rdmcol(TextInput& input, DataSet& data) {
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
-    // A column that holds only the sentinel is no series.
-    if (column.values.empty()) continue;
-    if (!builder.add(column.id, *column.first_year, std::move(column.values))) return LoadStatus::kRefused;
+    // A column that holds only the sentinel is no series: the builder leaves
+    // it out with a warning.
+    if (!builder.add(column.id, column.first_year.value_or(0), std::move(column.values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
   if (!within_year_bound(data)) return LoadStatus::kRefused;

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/character_columns.hpp"
 #include "platform/console.hpp"
 #include "platform/free_form.hpp"
 #include "series/data_set_builder.hpp"
@@ -29,20 +30,23 @@ LoadStatus read_error(const char* message, const std::string& id, int number) {
 
 }  // namespace
 
-LoadStatus rd1col(TextInput& input, DataSet& data) {
-  DataSetBuilder builder;
+LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
+  DataSetBuilder builder(warnings);
   std::vector<float> values;
   while (true) {
     const int number = builder.size() + 1;
     // An identifier must not read as a number: a number continues the block.
     const auto word = next_first_value(input);
     if (!word) break;
-    const std::string id = fixed_width(*word, kIdLength);
+    const std::string id = fixed_columns(*word, kIdLength);
 
-    // A file that ends right after an identifier ends cleanly: the identifier
-    // names no series.
+    // A file that ends right after an identifier ends with a series without
+    // values.
     const auto year_text = next_first_value(input);
-    if (!year_text) break;
+    if (!year_text) {
+      builder.add(id, 0, {});
+      break;
+    }
     int first_year = 0;
     if (!parse_free_integer(*year_text, first_year)) {
       builder.fill(data);

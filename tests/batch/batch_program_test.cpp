@@ -3,8 +3,10 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "series/decadal_format.hpp"
 #include "tests/dialogue/menu_test_support.hpp"
@@ -269,6 +271,39 @@ TEST_F(BatchProgram, AFileThatCannotBeWrittenEndsTheRunAbnormally) {
                      "\n Abnormal termination of program Quellbard_Version 47b_batch\n"),
             std::string::npos);
   EXPECT_EQ(out.find("Normal termination"), std::string::npos);
+}
+
+TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) {
+  // A series closed at once, then four series of which the last has lost the
+  // line of its stop marker.
+  std::string text = "EMPTY   1950   999\n";
+  {
+    auto out = TextOutput::create(dir_.file("series.rwl"));
+    ASSERT_TRUE(out);
+    for (int s = 0; s < 4; ++s) {
+      std::vector<float> widths;
+      for (int t = 0; t < 40 - s; ++t) {
+        widths.push_back(1.0f + 0.6f * std::exp(-static_cast<float>(t) / 15.0f) +
+                         0.2f * std::sin(0.7f * static_cast<float>(t + s)));
+      }
+      trrw(TrrwMode::kWriteWidths, *out, {"S" + std::to_string(s + 1), 1900 + s, widths, {}, "site"});
+    }
+    out->close();
+    const std::string series = read_file(dir_.file("series.rwl"));
+    text += series.substr(0, series.rfind("S4      1940 -9999\n"));
+  }
+  write_file(dir_.file("cut.rwl"), text);
+  write_file(dir_.file("list.txt"), "cut.rwl\n");
+  const std::string out = run("list.txt\n" + defaults());
+  EXPECT_EQ(exit_code_, 0);
+  const std::string left_out = "\n WARNING: Series EMPTY holds no values; it is left out.\n";
+  const std::string cut_short =
+      "\n WARNING: The data file ends inside series S4, which has no end mark;\n"
+      "          its values up to the year 1939 are kept, read in 0.01 mm.\n";
+  EXPECT_NE(out.find(left_out + cut_short), std::string::npos);
+  EXPECT_NE(out.find(span_line(4, 1900, 1939, 40)), std::string::npos);
+  EXPECT_NE(out.find("Normal termination"), std::string::npos);
+  EXPECT_NE(file("cut_out_v47b_batch.txt").find(to_upper(left_out + cut_short)), std::string::npos);
 }
 
 TEST_F(BatchProgram, FloatingGroupsOfSeriesAreRefused) {

@@ -79,6 +79,8 @@ TEST(CommonInterval, YearsBeforeZeroReadBack) {
   EXPECT_EQ(line_of(out, "Time span"), "Time span of chronology:  -136 to   99");
   EXPECT_EQ(line_of(out, "Optimum"), "Optimum common interval:   -50 to   63");
   EXPECT_EQ(line_of(out, "rings"), "rings:                   228");
+  // Years beyond 32000 fit the columns too; the span is their own.
+  EXPECT_EQ(line_of(report({40000, 40010}, {20, 20}), "Time span"), "Time span of chronology: 40000 to40029");
 }
 
 TEST(CommonInterval, AYearTooWideForItsColumnsIsReported) {

@@ -125,6 +125,18 @@ TEST_F(InteractiveProgram, LoaderFailureOffersAnotherFileOrTheEnd) {
   }
 }
 
+TEST_F(InteractiveProgram, ASetLeftWithoutSeriesIsRefusedAndTheReportNamesWhatWasLeftOut) {
+  std::string fill;
+  for (int i = 0; i < 10; ++i) fill += "9990  0";
+  testing::write_file(dir_.file("empty.crn"), "EMPTY 1950" + fill + "\n");
+  const std::string out = run("empty.crn\n2\n");
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("\n WARNING: Series EMPTY holds no values; it is left out.\n"), std::string::npos);
+  EXPECT_NE(out.find("No series were read from the data file"), std::string::npos);
+  EXPECT_NE(file("empty_out_v45_v2e.txt").find("\n WARNING: SERIES EMPTY HOLDS NO VALUES; IT IS LEFT OUT.\n"),
+            std::string::npos);
+}
+
 TEST_F(InteractiveProgram, RunsOneDataFileToItsChronologiesAndSpectra) {
   // Residuals without power transformation (the power question's empty
   // answer), then every default.

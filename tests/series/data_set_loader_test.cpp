@@ -17,12 +17,13 @@ struct Loaded {
   LoadStatus status = LoadStatus::kNothingLoaded;
   DataSet data;
   std::string output;
+  LoadWarnings warnings;
 };
 
 Loaded load(TextInput input, const std::string& answers, FormatMenu menu = FormatMenu::kListFile) {
   ScriptedConsole console(answers);
   Loaded result;
-  result.status = loaddat(menu, input, result.data);
+  result.status = loaddat(menu, input, result.data, &result.warnings);
   result.output = console.output();
   return result;
 }
@@ -171,6 +172,79 @@ TEST(LoaderDecadal, ChronologiesAndEmptyFiles) {
   EXPECT_NE(empty.output.find("Input data read successfully"), std::string::npos);
 }
 
+std::string fill(int slots) {
+  std::string text;
+  for (int i = 0; i < slots; ++i) text += "9990  0";
+  return text;
+}
+
+// Every warning of a load is shown on the console and kept for the report.
+void expect_warnings(const Loaded& r, const std::vector<std::string>& expected) {
+  EXPECT_EQ(r.warnings, expected);
+  for (const std::string& w : expected) EXPECT_NE(r.output.find(w), std::string::npos) << w;
+}
+
+TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarning) {
+  // A chronology whose first slot holds the fill, then one whose last line
+  // ends in slot 10 without a line of fill after it.
+  const auto crn = load_text("EMPTY 1950" + fill(10) + "\n"
+                             "tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                             "tst1a.1960 250  6 100  1 300  2 400  2 500  2 600  2 700  2 800  2 900  21000  2\n",
+                             "2\n");
+  ASSERT_EQ(crn.status, LoadStatus::kLoaded);
+  ASSERT_EQ(crn.data.ns(), 1);
+  EXPECT_EQ(crn.data.ids[0], "tst1a.  ");
+  expect_whole(crn.data, 1957, 1969);
+  expect_warnings(crn, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
+                        "\n WARNING: The data file ends inside series tst1a., which has no end mark;\n"
+                        "          its values up to the year 1969 are kept.\n"});
+  EXPECT_LT(crn.output.find("left out"), crn.output.find("Input data read successfully"));
+
+  // Ring widths: a series closed at once, one whose end mark is missing
+  // before the next, and a file cut short.
+  const auto rwl = load_text("AA01    1950   999\n"
+                             "BB01    1955   104    89   103    70    69\n"
+                             "BB01    1960    10    11\n"
+                             "CC01    1733   100   101\n",
+                             "\n");
+  ASSERT_EQ(rwl.status, LoadStatus::kLoaded);
+  ASSERT_EQ(rwl.data.ns(), 2);
+  EXPECT_EQ(rwl.data.spans[0].count, 7);
+  EXPECT_EQ(rwl.data.x(6, 0), 11 * 0.01f);
+  expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n",
+                        "\n WARNING: Series BB01 ends without its end mark where the next series begins;\n"
+                        "          its values up to the year 1961 are kept, read in 0.01 mm.\n",
+                        "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
+                        "          its values up to the year 1734 are kept, read in 0.01 mm.\n"});
+
+  // A series that lacks a decade line is read in its order, but not silently.
+  const auto gap = load_text("AA01    1958   104   105\n"
+                             "AA01    1970   100   101   999\n",
+                             "\n");
+  expect_warnings(gap, {"\n WARNING: Series AA01: line 2 is labelled 1970 where 1960 was due;\n"
+                        "          its values are read as the years from 1960 on.\n"});
+
+  // A set left without series loads with none; the drivers refuse it.
+  const auto none = load_text("AA01    1950   999\n", "\n");
+  EXPECT_EQ(none.status, LoadStatus::kLoaded);
+  EXPECT_EQ(none.data.ns(), 0);
+  EXPECT_EQ(none.warnings.size(), 1u);
+}
+
+TEST(LoaderDecadal, ADataLineWithAnUnreadableFieldRefusesTheSet) {
+  const auto r = load_text(
+      "AZP0310A1985   100   101   102   103   104\n"
+      "AZP0310A1990  1328   650  AZP3   703   942   886   361   684   892   821\n"
+      "AZP0310A2000   100   999\n",
+      "\n");
+  EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
+  EXPECT_NE(r.output.find("\n Data set refused: line 2 of the data file, series AZP0310A, year 1992,\n"
+                          " holds the field \"  AZP3\", which does not read as a number.\n"),
+            std::string::npos);
+  EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
+  EXPECT_EQ(r.output.find("title of data"), std::string::npos);
+}
+
 TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
   const auto r = load_file("co021.csv", "1\n\n");
   EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
@@ -180,6 +254,11 @@ TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
                           " Hit Return to Continue"),
             std::string::npos);
   EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
+  // A column block whose header never comes has taken every later line for
+  // its name: nothing of the file was read.
+  const auto block = load_text("BLOCK" + std::string(74, ' ') + "#\nAA01    1950   104 -9999\n", "\n\n");
+  EXPECT_EQ(block.status, LoadStatus::kNotLoaded);
+  EXPECT_TRUE(block.warnings.empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -226,6 +305,27 @@ TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
   EXPECT_NE(wide.output.find("at most 9000 years"), std::string::npos);
 }
 
+TEST(LoaderBounds, YearsBeyondTheWidestYearFieldAreRefused) {
+  // The last year of a series that starts near the integer limit must not
+  // wrap round and pass the span test.
+  std::string big = "BIG\n2147483640\n";
+  for (int i = 0; i < 10; ++i) big += "1.0\n";
+  const auto r = load_text(big, "3\n0\n");
+  EXPECT_EQ(r.status, LoadStatus::kRefused);
+  EXPECT_NE(r.output.find("\n Data set refused: series BIG runs from the year 2147483640 to 2147483649;\n"
+                          " this program holds the years -99999 to 99999.\n"),
+            std::string::npos);
+  EXPECT_EQ(load_text("FAR\n-100000\n1.0\n", "3\n0\n").status, LoadStatus::kRefused);
+  const auto edge = load_text("FAR\n-99999\n1.0\nNEAR\n-99990\n1.0\n", "3\n0\n");
+  expect_whole(edge.data, -99999, -99990);
+  // A set wholly before -9999, or after 9999, keeps its own span.
+  const auto old = load_text(decadal_file({{"OLD", -20000, 11}}), "\n");
+  ASSERT_EQ(old.status, LoadStatus::kLoaded);
+  expect_whole(old.data, -20000, -19990);
+  const auto late = load_text("LATE\n12000\n1.0\n1.0\n", "3\n0\n");
+  expect_whole(late.data, 12000, 12001);
+}
+
 // ---------------------------------------------------------------------------
 // Single column
 
@@ -254,6 +354,17 @@ TEST(LoaderSingleColumn, BlocksOfIdentifierYearAndValues) {
   EXPECT_EQ(r.data.x(0, 1), -0.5f);  // values as they stand
   expect_whole(r.data, 1771, 1773);
   EXPECT_NE(r.output.find("\n Input data read successfully\n"), std::string::npos);
+}
+
+TEST(LoaderSingleColumn, BlocksWithoutValuesAndIdentifiersBeyondAscii) {
+  const auto r = load_text("EMPTY\n1950\n\u00D1and\u00FA\n1960\n0.5\nTOOLONG\u00C4\u00C4\n1961\n0.7\nLAST\n", "3\n0\n");
+  ASSERT_EQ(r.status, LoadStatus::kLoaded);
+  ASSERT_EQ(r.data.ns(), 2);
+  // Eight columns, however many bytes.
+  EXPECT_EQ(r.data.ids[0], "\u00D1and\u00FA   ");
+  EXPECT_EQ(r.data.ids[1], "TOOLONG\u00C4");
+  expect_warnings(r, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
+                      "\n WARNING: Series LAST holds no values; it is left out.\n"});
 }
 
 TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
@@ -313,6 +424,8 @@ TEST(LoaderMultipleColumns, SentinelsAsterisksAndRecordsOverSeveralLines) {
   // With "*" as the sentinel, -9.9 is a value.
   ASSERT_EQ(r.status, LoadStatus::kLoaded);
   ASSERT_EQ(r.data.ns(), 3);
+  expect_warnings(r, {"\n WARNING: The data file ends inside the record that begins 1905;\n"
+                      "          that record is not read.\n"});
   EXPECT_EQ(r.data.spans[0].first_year, 1902);  // asterisks match "*"
   EXPECT_EQ(r.data.spans[0].count, 3);
   EXPECT_EQ(r.data.spans[1].count, 5);
@@ -326,6 +439,7 @@ TEST(LoaderMultipleColumns, SentinelsAsterisksAndRecordsOverSeveralLines) {
   ASSERT_EQ(s.status, LoadStatus::kLoaded);
   // A column of sentinels is no series; inner sentinels close up.
   ASSERT_EQ(s.data.ns(), 2);
+  expect_warnings(s, {"\n WARNING: Series A2 holds no values; it is left out.\n"});
   EXPECT_EQ(s.data.ids[1], "A3      ");
   EXPECT_EQ(s.data.spans[1].first_year, 1900);
   EXPECT_EQ(s.data.spans[1].count, 2);

@@ -47,6 +47,12 @@ std::string written(TrrwMode mode, const DecadalSeriesOut& series) {
   return read_file(dir.file("out.txt"));
 }
 
+std::string fill(int slots) {
+  std::string text;
+  for (int i = 0; i < slots; ++i) text += "9990  0";
+  return text;
+}
+
 std::string widths_text(std::string_view id, int first_year, const std::vector<float>& values,
                         std::string_view tag = "stdraw") {
   return written(TrrwMode::kWriteWidths, {id, first_year, values, {}, tag});
@@ -83,13 +89,15 @@ TEST(DecadalWidthsWrite, NegativeYearsAndIdentifierWidths) {
   EXPECT_EQ(widths_text("LONGID99", -136, std::vector<float>(7, 0.25f)),
             "LONGID99-136   250   250   250   250   250   250\n"
             "LONGID99-130   250 -9999\n");
-  // -1000 and years of five digits take six identifier characters, -1001 to
-  // -9999 seven.
-  EXPECT_EQ(widths_text("LONGID99", -1000, {0.5f}), "LONGID -1000   500 -9999\n");
-  EXPECT_EQ(widths_text("LONGID99", -1001, {0.5f}), "LONGID9-1001   500\nLONGID -1000 -9999\n");
+  // -1000 to -9999 take seven identifier characters, years of five digits
+  // six. -1000 fits the five-column year field, and a series whose lines all
+  // carry the same identifier stays one series for readers that group lines
+  // by identifier.
+  EXPECT_EQ(widths_text("LONGID99", -1000, {0.5f}), "LONGID9-1000   500 -9999\n");
+  EXPECT_EQ(widths_text("LONGID99", -1001, {0.5f}), "LONGID9-1001   500\nLONGID9-1000 -9999\n");
   EXPECT_EQ(widths_text("LONGID99", -10005, {0.5f}), "LONGID-10005   500 -9999\n");
   const std::string across = widths_text("LONGID99", -1003, std::vector<float>(5, 0.5f));
-  EXPECT_EQ(lines_of(across)[1], "LONGID -1000   500   500 -9999");
+  EXPECT_EQ(lines_of(across)[1], "LONGID9-1000   500   500 -9999");
 }
 
 TEST(DecadalWidthsWrite, RoundingAndStopMarkersNeverStandForValues) {
@@ -128,9 +136,15 @@ TEST(DecadalWidthsRead, LineYearsAfterTheFirstAreNotRead) {
       "AA01    1234     7   999\n");
   ASSERT_EQ(r.series.size(), 1u);
   EXPECT_EQ(r.series[0].values, (std::vector<float>{5 * 0.01f, 6 * 0.01f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 7 * 0.01f}));
+  // The first such line is noted, for a warning.
+  EXPECT_EQ(r.series[0].mislabelled.line, 2u);
+  EXPECT_EQ(r.series[0].mislabelled.year, 1234);
+  EXPECT_EQ(r.series[0].mislabelled.due, 1960);
 }
 
 TEST(DecadalWidthsRead, YearVariantsAndYearsFarBeforeZero) {
+  // The six-character identifier of year -1000 that older files hold still
+  // reads, as does the seven-character one written now.
   auto r = read_text(
       "LONGID -1000   500 -9999\n"
       "LONGID9-1001   500\n"
@@ -138,8 +152,11 @@ TEST(DecadalWidthsRead, YearVariantsAndYearsFarBeforeZero) {
       "LONGID-10005   500   600   700   800   800\n"
       "LONGID-10000 -9999\n"
       "BCS05B  -136   100   200   300   400   500   600\n"
-      "BCS05B  -130   700 -9999\n");
-  ASSERT_EQ(r.series.size(), 4u);
+      "BCS05B  -130   700 -9999\n"
+      "LONGID7-1000   500 -9999\n");
+  ASSERT_EQ(r.series.size(), 5u);
+  EXPECT_EQ(r.series[4].id, "LONGID7 ");
+  EXPECT_EQ(r.series[4].first_year, -1000);
   EXPECT_EQ(r.series[0].id, "LONGID  ");
   EXPECT_EQ(r.series[0].first_year, -1000);
   EXPECT_EQ(r.series[1].id, "LONGID9 ");
@@ -188,16 +205,121 @@ TEST(DecadalWidthsRead, TitleLines) {
   EXPECT_EQ(m.series[1].count, 1);
 }
 
-TEST(DecadalWidthsRead, EndOfFile) {
+TEST(DecadalRead, SeriesWithoutEndMarkBeforeTheNextSeries) {
+  ScriptedConsole console;
+  // Another identifier at another decade begins the next series.
+  auto widths = read_text("AA01    1955   104    89   103    70    69\n"
+                          "AA01    1960    10    11\n"
+                          "BB01    1733   100   999\n");
+  ASSERT_EQ(widths.series.size(), 2u);
+  EXPECT_EQ(widths.series[0].end, SeriesEnd::kNextSeries);
+  EXPECT_EQ(widths.series[0].count, 7);
+  EXPECT_EQ(widths.series[1].id, "BB01    ");
+  EXPECT_EQ(widths.series[1].first_year, 1733);
+  // In a file of several chronologies (here of one site) the header lines
+  // of the next one mark its start.
+  auto crn = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6 100  1 300  2 400  2 500  2 600  2 700  2 800  2 900  21000  2\n"
+                       "TUB    1 residual chronology\n"
+                       "tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6" + fill(9) + "\n",
+                       TrrwMode::kReadIndices);
+  ASSERT_EQ(crn.series.size(), 2u);
+  EXPECT_EQ(crn.series[0].end, SeriesEnd::kNextSeries);
+  EXPECT_EQ(crn.series[0].count, 13);
+  EXPECT_EQ(crn.series[1].count, 4);
+  EXPECT_EQ(crn.series[1].end, SeriesEnd::kEndMark);
+  EXPECT_EQ(trim_right(crn.series[0].title), "TUB    1 residual chronology");
+}
+
+TEST(DecadalRead, EndOfFile) {
   auto empty = read_text("");
   EXPECT_TRUE(empty.series.empty());
-  TextInput input = TextInput::from_text("AA01    1959   104\nAA01    1960   100");
+  EXPECT_EQ(empty.state.series_counter, kEndOfFile);
+
+  // A final series without its end mark keeps the values read, but not the
+  // zeros of the blank fields after the last one; the call after it meets
+  // the end of the file.
+  TextInput input = TextInput::from_text("AA01    1959   104\nAA01    1960   100   101");
   DecadalReadState state;
   DecadalSeries s = trrw(TrrwMode::kReadWidths, input, state);
-  // A final series without its stop marker is not delivered.
-  EXPECT_EQ(s.count, kEndOfFile);
-  EXPECT_TRUE(s.values.empty());
+  EXPECT_EQ(s.end, SeriesEnd::kEndOfFile);
+  EXPECT_EQ(s.first_year, 1959);
+  EXPECT_EQ(s.values, (std::vector<float>{104 * 0.01f, 100 * 0.01f, 101 * 0.01f}));
+  EXPECT_EQ(s.count, 3);
+  EXPECT_EQ(state.series_counter, 1);
+  EXPECT_EQ(trrw(TrrwMode::kReadWidths, input, state).count, kEndOfFile);
   EXPECT_EQ(state.series_counter, kEndOfFile);
+
+  // A chronology whose last line ends in slot 10, without a line of fill, as
+  // common tools write them; a blank field inside the line stays a value.
+  auto crn = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6 100  1" + std::string(28, ' ') + " 300  2 400  2 500  2 600  2\n",
+                       TrrwMode::kReadIndices);
+  ASSERT_EQ(crn.series.size(), 1u);
+  EXPECT_EQ(crn.series[0].end, SeriesEnd::kEndOfFile);
+  EXPECT_EQ(crn.series[0].count, 13);
+  EXPECT_EQ(crn.series[0].values[5], 0.0f);
+  EXPECT_EQ(crn.series[0].values[12], 600 * 0.001f);
+  EXPECT_EQ(crn.series[0].depths[12], 2);
+
+  // A line of only identifier and year at the very end adds no value.
+  auto bare = read_text("AA01    1950   104   105   106   107   108   109   110   111   112   113\nAA01    1960\n");
+  ASSERT_EQ(bare.series.size(), 1u);
+  EXPECT_EQ(bare.series[0].count, 10);
+  EXPECT_EQ(bare.series[0].end, SeriesEnd::kEndOfFile);
+}
+
+TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
+  ScriptedConsole console;
+  // Archive files hold such lines inside a series; taken for a title line,
+  // the later rings of the series would move ten years earlier.
+  const std::string series =
+      "AZP0310A1985   100   101   102   103   104\n"
+      "AZP0310A1990  1328   650  AZP3   703   942   886   361   684   892   821\n"
+      "AZP0310A2000   100   999\n";
+  auto r = read_text("TITLE  1 a site\nTITLE  2 a species\nTITLE  3 a person\n" + series);
+  ASSERT_FALSE(r.series.empty());
+  const DecadalSeries& s = r.series[0];
+  EXPECT_EQ(s.end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(s.id, "AZP0310A");
+  EXPECT_EQ(s.unreadable.line, 5u);
+  EXPECT_EQ(s.unreadable.year, 1992);
+  EXPECT_EQ(s.unreadable.text, "  AZP3");
+  EXPECT_EQ(trim_right(r.state.titles[2]), "TITLE  3 a person");
+
+  // The first line of a series is known by the line after it.
+  auto first = read_text("AZP0310A1985   100   1x1   102   103   104\n"
+                         "AZP0310A1990   100   999\n");
+  ASSERT_FALSE(first.series.empty());
+  EXPECT_EQ(first.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(first.series[0].unreadable.year, 1986);
+  EXPECT_EQ(first.series[0].unreadable.text, "   1x1");
+
+  // Chronologies: slots are calendar places, depths are fields too.
+  auto crn = read_text("HEAD   1 a chronology\n"
+                       "tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
+                       "tst1a.1960 250  6 1x0  1" + fill(8) + "\n",
+                       TrrwMode::kReadIndices);
+  ASSERT_FALSE(crn.series.empty());
+  EXPECT_EQ(crn.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(crn.series[0].unreadable.year, 1961);
+  EXPECT_EQ(crn.series[0].unreadable.text, " 1x0");
+  EXPECT_EQ(crn.series[0].unreadable.line, 3u);
+
+  // Another identifier or another decade is a title line, as are the header
+  // lines between the chronologies of one file.
+  auto titles = read_text("AA01    1950   104   105   106   107   108   109   110   111   112   113\n"
+                          "BB01    1960  some words\n"
+                          "AA01    1970  some words\n"
+                          "AA01    1960   100   999\n"
+                          "107089 1 Antalya\n"
+                          "107089 2 Turkey\n"
+                          "AA02    1950   104 -9999\n");
+  ASSERT_EQ(titles.series.size(), 2u);
+  EXPECT_EQ(titles.series[0].count, 11);
+  EXPECT_EQ(titles.series[0].end, SeriesEnd::kEndMark);
+  EXPECT_EQ(trim_right(titles.series[1].title), "107089 1 Antalya");
 }
 
 TEST(DecadalWidthsRead, SeriesLongerThanTheCapacityAreCut) {
@@ -246,14 +368,42 @@ TEST(DecadalWidthsRoundTrip, WrittenThenReadGivesThousandthsOfTheIntegers) {
   }
 }
 
+TEST(DecadalRoundTrip, IdentifiersBeyondAsciiKeepTheirColumns) {
+  // "Áä89-06" and a blank fill the eight identifier columns with ten bytes;
+  // counted in bytes, its "-" would stand in column 7 and select the
+  // six-character identifier.
+  const auto lines = [](const std::string& letters) {
+    return letters + "89-06 1955   104    89   103    70    69\n" + letters + "89-06 1960    10   999\n";
+  };
+  const auto ascii = read_text(lines("Aa"));
+  const auto utf8 = read_text(lines("\u00C1\u00E4"));
+  ASSERT_EQ(utf8.series.size(), 1u);
+  EXPECT_EQ(utf8.series[0].id, "\u00C1\u00E489-06 ");
+  EXPECT_EQ(utf8.series[0].first_year, 1955);
+  EXPECT_EQ(utf8.series[0].values, ascii.series[0].values);
+  // Written back, it is its ASCII twin with its own letters.
+  const auto& s = utf8.series[0];
+  std::string twin = widths_text("Aa89-06", s.first_year, s.values);
+  for (auto at = twin.find("Aa"); at != std::string::npos; at = twin.find("Aa", at)) twin.replace(at, 2, "\u00C1\u00E4");
+  EXPECT_EQ(widths_text(s.id, s.first_year, s.values), twin);
+  // Before -1000 the identifier field narrows to seven columns: seven letters.
+  const std::string seven = "\u00C4\u00C4\u00C4\u00C4\u00C4\u00C4\u00C4";
+  EXPECT_EQ(widths_text(seven + "\u00C4", -1001, {1.0f}), seven + "-1001  1000\n" + seven + "-1000 -9999\n");
+  const std::vector<float> one{1.0f};
+  const std::string chronology = written(TrrwMode::kWriteIndices, {"\u00C1\u00E48906", 1957, one, {}, "std"});
+  EXPECT_EQ(chronology, "\u00C1\u00E489" + written(TrrwMode::kWriteIndices, {"Aa8906", 1957, one, {}, "std"}).substr(4));
+  EXPECT_EQ(read_text(chronology, TrrwMode::kReadIndices).series[0].id, "\u00C1\u00E48906  ");
+  EXPECT_EQ(lines_of(written(TrrwMode::kWriteIndicesWithHeader, {"\u00C1\u00E48906", 1957, one, {}, "std"}))[0],
+            "\u00C1\u00E4890619571957");
+  // A byte that is not UTF-8 is one column.
+  const auto latin1 = read_text(lines("\xC1" "a"));
+  ASSERT_EQ(latin1.series.size(), 1u);
+  EXPECT_EQ(latin1.series[0].id, "\xC1" "a89-06 ");
+  EXPECT_EQ(latin1.series[0].first_year, 1955);
+}
+
 // ---------------------------------------------------------------------------
 // Chronologies
-
-std::string fill(int slots) {
-  std::string text;
-  for (int i = 0; i < slots; ++i) text += "9990  0";
-  return text;
-}
 
 std::string indices_text(TrrwMode mode, int first_year, const std::vector<float>& v,
                          const std::vector<int>& depths = {}) {
@@ -273,7 +423,7 @@ TEST(DecadalIndicesWrite, SlotsFillAndTheClosingLine) {
   EXPECT_EQ(indices_text(TrrwMode::kWriteIndicesWithHeader, 1958, {1.0f, 2.0f}),
             "tst1a.19581959\n" + lines_of(full)[0] + "\n");
   EXPECT_EQ(lines_of(indices_text(TrrwMode::kWriteIndicesWithHeader, -1001, {1.0f}))[0], "tst1a.-1001-1001");
-  EXPECT_EQ(lines_of(indices_text(TrrwMode::kWriteIndices, -1000, {1.0f}))[0].substr(0, 10), "tst1 -1000");
+  EXPECT_EQ(lines_of(indices_text(TrrwMode::kWriteIndices, -1000, {1.0f}))[0].substr(0, 10), "tst1a-1000");
   EXPECT_EQ(lines_of(indices_text(TrrwMode::kWriteIndices, -1001, {1.0f}))[0].substr(0, 10), "tst1a-1001");
   // A depth of 0 first means no depths at all.
   EXPECT_EQ(lines_of(indices_text(TrrwMode::kWriteIndices, 1950, {1.0f, 1.0f}, {0, 7}))[0].substr(10, 14),
