@@ -58,7 +58,8 @@ void FreeFormReader::end_list() {
 
 bool parse_free_integer(std::string_view value, int& out) {
   std::size_t start = (!value.empty() && value[0] == '+') ? 1 : 0;
-  if (start == value.size()) return false;
+  // from_chars takes a '-' of its own, so "+-7" would pass as -7.
+  if (start == value.size() || (start == 1 && value[1] == '-')) return false;
   int parsed = 0;
   auto [ptr, ec] = std::from_chars(value.data() + start, value.data() + value.size(), parsed);
   if (ec != std::errc() || ptr != value.data() + value.size()) return false;

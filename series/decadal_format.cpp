@@ -526,7 +526,7 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity) {
     const int wanted = std::max(count, 0);
     const int taken = std::min(wanted, std::max(capacity, 0));
     block.overflow = wanted > taken;
-    block.count = block.overflow ? taken : count;
+    block.count = block.overflow ? taken : wanted;
     block.values.assign(static_cast<std::size_t>(taken), 0.0f);
     std::vector<FieldTarget> targets;
     targets.reserve(block.values.size());

@@ -36,7 +36,7 @@ TEST(FreeForm, RealsConvertWholeOrNotAtAll) {
   EXPECT_EQ(i, 1771);
   EXPECT_FALSE(parse_free_integer("1771.0", i));
   EXPECT_TRUE(parse_free_integer("-2147483648", i));
-  for (const char* bad : {"2147483648", "-2147483649", "99999999999999999999"}) {
+  for (const char* bad : {"2147483648", "-2147483649", "99999999999999999999", "+-7", "+"}) {
     EXPECT_FALSE(parse_free_integer(bad, i)) << bad;
   }
 }

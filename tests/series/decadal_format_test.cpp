@@ -517,6 +517,12 @@ TEST(ColumnBlock, ErrorsLeaveZerosAndSayWhy) {
   b = datar(too_long, line, 3);
   EXPECT_TRUE(b.overflow);
   EXPECT_EQ(b.values, (std::vector<float>{1.0f, 2.0f, 3.0f}));
+  // A negative count in the header is a block without values, not a count
+  // that later code would take for a length.
+  TextInput negative = TextInput::from_text(block_header(-5, 1501, "(2f8.3)"));
+  b = datar(negative, line, kMaxYears);
+  EXPECT_EQ(b.count, 0);
+  EXPECT_TRUE(b.values.empty());
 }
 
 TEST(ColumnBlock, EndOfFileInsideTheBlockKeepsTheSeriesCounter) {
