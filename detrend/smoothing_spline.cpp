@@ -49,6 +49,25 @@ double smoothing_value_of(double period) {
   return 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
 }
 
+// Periods up to this many years are looked up, not recomputed.
+constexpr int kTabulatedPeriods = 4 * kMaxYears;
+
+// smoothing_value_of for an integer period. The age-dependent spline steps
+// through the same run of periods for every series and every iteration, so
+// each value is computed once per thread by the same expression (the same
+// bits) and then looked up: the cosine would otherwise dominate the fit.
+double smoothing_value_of_period(int period) {
+  if (period < 0 || period > kTabulatedPeriods) return smoothing_value_of(period);
+  thread_local std::vector<double> values;
+  const auto index = static_cast<std::size_t>(period);
+  if (index >= values.size()) {
+    const std::size_t first = values.size();
+    values.resize(index + 1);
+    for (std::size_t p = first; p <= index; ++p) values[p] = smoothing_value_of(static_cast<int>(p));
+  }
+  return values[index];
+}
+
 // Guards common to the three splines; false when the caller is to return.
 bool series_length_acceptable(std::size_t n, std::span<float> ys) {
   if (n < 4) {
@@ -158,8 +177,8 @@ void spline1(std::span<const float> x, std::span<float> ys, int code) {
     // A stiffness that grows with age: young rings follow the data closely,
     // the curve stiffens towards the end of the series.
     for (std::size_t i = 0; i < m; ++i) {
-      const double period = std::min(static_cast<double>(code) + static_cast<double>(i), static_cast<double>(n));
-      w.v[i] = smoothing_value_of(period);
+      const std::size_t period = std::min(static_cast<std::size_t>(code) + i, n);
+      w.v[i] = smoothing_value_of_period(static_cast<int>(period));
     }
   } else {
     std::fill_n(w.v.begin(), m, smoothing_value_of(code));
@@ -172,7 +191,7 @@ void spline2(std::span<const float> x, std::span<float> ys, std::span<const int>
   SplineWorkspace& w = workspace();
   const std::size_t m = x.size() - 2;
   assert(periods.size() >= m);
-  for (std::size_t i = 0; i < m; ++i) w.v[i] = smoothing_value_of(periods[i]);
+  for (std::size_t i = 0; i < m; ++i) w.v[i] = smoothing_value_of_period(periods[i]);
   solve_and_smooth(x, ys, w);
 }
 
