@@ -65,18 +65,21 @@ void TextInput::back() {
 
 std::optional<TextOutput> TextOutput::create(const std::string& path) {
   TextOutput out;
-  out.stream_ = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
-  if (!out.stream_->is_open()) return std::nullopt;
+  out.stream_ = std::make_unique_for_overwrite<BufferedStream>();
+  // The buffer must be set before the file opens.
+  out.stream_->file.rdbuf()->pubsetbuf(out.stream_->buffer, sizeof out.stream_->buffer);
+  out.stream_->file.open(path, std::ios::binary | std::ios::trunc);
+  if (!out.stream_->file.is_open()) return std::nullopt;
   out.path_ = path;
   return out;
 }
 
 void TextOutput::put(std::string_view text) {
-  if (stream_) stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (stream_) stream_->file.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void TextOutput::close() {
-  if (stream_) stream_->close();
+  if (stream_) stream_->file.close();
   stream_.reset();
 }
 
