@@ -70,9 +70,16 @@ void place(const char* text, std::size_t length, int width, char* field) {
     return;
   }
   const std::size_t blanks = w - length;
-  for (std::size_t i = 0; i < blanks; ++i) field[i] = ' ';
-  for (std::size_t i = 0; i < length; ++i) field[blanks + i] = text[i];
+  for (std::size_t i = 0; i < w; ++i) field[i] = i < blanks ? ' ' : text[i - blanks];
 }
+
+constexpr std::array<std::uint64_t, 20> powers_of_ten() {
+  std::array<std::uint64_t, 20> powers{};
+  powers[0] = 1;
+  for (std::size_t d = 1; d < powers.size(); ++d) powers[d] = powers[d - 1] * 10;
+  return powers;
+}
+constexpr auto kPowersOfTen = powers_of_ten();
 
 // With at most this many decimals m 5^d stays below 2^116 for every 53-bit
 // mantissa m, so the scaled value is exact in 128 bits.
@@ -166,17 +173,12 @@ void write_integer_field(long long value, int width, int min_digits, char* field
   const bool negative = value < 0;
   const std::uint64_t magnitude =
       negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  if (!negative && min_digits == 1) {  // the usual field: digits straight into place
-    char* p = field + width;
-    std::uint64_t rest = magnitude;
-    do {
-      if (p == field) {
-        for (int i = 0; i < width; ++i) field[i] = '*';
-        return;
-      }
-      *--p = static_cast<char>('0' + rest % 10);
-      rest /= 10;
-    } while (rest != 0);
+  if (!negative && min_digits == 1 && width >= 1 && width < 20) {  // the usual field: digits straight into place
+    if (magnitude >= kPowersOfTen[static_cast<std::size_t>(width)]) {
+      for (int i = 0; i < width; ++i) field[i] = '*';
+      return;
+    }
+    char* p = decimal_digits(magnitude, field + width);
     while (p != field) *--p = ' ';
     return;
   }

@@ -14,6 +14,9 @@ TEST(RecordWrite, TextPositionsAndIntegers) {
   EXPECT_EQ(format_record("(36x,'ab')"), std::string(36, ' ') + "ab\n");
   EXPECT_EQ(format_record("(a,t2,a)", "abcd", "X"), "aXcd\n");
   EXPECT_EQ(format_record("(i4)", 12345), "****\n");
+  EXPECT_EQ(format_record("(i4,i4,i1,i1)", 9999, 10000, 9, 10), "9999****9*\n");
+  EXPECT_EQ(format_record("(i19,i20)", 1000000000000000000LL, 9223372036854775807LL),
+            "1000000000000000000 9223372036854775807\n");
   EXPECT_EQ(format_record("(i6)", -42), "   -42\n");
   EXPECT_EQ(format_record("(i3)", 0), "  0\n");
   EXPECT_EQ(format_record("(i4.3,i3.2,i3.0)", 7, -5, 0), " 007-05   \n");
