@@ -610,9 +610,14 @@ void store_chars(const FieldTarget& target, InputRecord& record, int width) {
 }  // namespace
 
 std::string render_record(std::string_view format, std::span<const FieldValue> values) {
+  std::string out;
+  append_record(out, format, values);
+  return out;
+}
+
+void append_record(std::string& out, std::string_view format, std::span<const FieldValue> values) {
   const ParsedFormat& f = parsed(format);
   if (!values.empty() && !f.has_values) mismatch(format, "values for a format without value descriptors");
-  std::string out;
   // One buffer per thread, reused by every write.
   thread_local RecordBuffer record;
   record.clear();
@@ -652,7 +657,6 @@ std::string render_record(std::string_view format, std::span<const FieldValue> v
   } else {
     record.end_record(out);
   }
-  return out;
 }
 
 namespace {

@@ -74,6 +74,12 @@ std::optional<TextOutput> TextOutput::create(const std::string& path) {
   return out;
 }
 
+void TextOutput::write_record(std::string_view format, std::span<const FieldValue> values) {
+  record_.clear();
+  append_record(record_, format, values);
+  put(record_);
+}
+
 void TextOutput::put(std::string_view text) {
   if (stream_) stream_->file.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

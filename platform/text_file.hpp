@@ -55,8 +55,11 @@ class TextOutput {
 
   template <class... Args>
   void write(std::string_view format, const Args&... args) {
-    put(format_record(format, args...));
+    const FieldValue values[] = {detail::to_field_value(args)..., FieldValue{0LL}};
+    write_record(format, std::span<const FieldValue>(values, sizeof...(Args)));
   }
+  // Writes the records of one formatted write.
+  void write_record(std::string_view format, std::span<const FieldValue> values);
   void put(std::string_view text);
   void close();
   // Closes and removes the file.
@@ -75,6 +78,7 @@ class TextOutput {
   };
   std::unique_ptr<BufferedStream> stream_;
   std::string path_;
+  std::string record_;  // the records of the last write, storage kept for the next
 };
 
 bool file_exists(const std::string& path);

@@ -229,7 +229,7 @@ void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
       fields.emplace_back(v);
     }
     if (fields.size() == 12) fields.emplace_back(std::string_view(tag));
-    output.put(render_record(widths_write_format(year), fields));
+    output.write_record(widths_write_format(year), fields);
     if (ended) return;
     year += slots;
     slots = 10;
@@ -278,7 +278,7 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
       fields.emplace_back(depths[j]);
     }
     fields.emplace_back(std::string_view(tag));
-    output.put(render_record(indices_write_format(year), fields));
+    output.write_record(indices_write_format(year), fields);
     if (ended) return;
     year = year - first_slot + 11;
     first_slot = 1;
