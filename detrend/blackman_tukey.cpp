@@ -42,31 +42,53 @@ struct LagValues {
 };
 
 // Cosine (or sine) transforms of lags 0..m at the m + 1 frequencies k pi / m,
-// with the end lag halved, of several lag sequences at once: each cosine is
-// taken once and serves every sequence, and each sequence is summed in the
-// same order as it would be alone.
+// with the end lag halved, of several lag sequences at once. Each sequence is
+// summed over the lags in the same order as it would be alone, but every
+// cosine is taken once: it serves every sequence, and since the product j k
+// is exact, the angle of lag j at frequency k is also that of lag k at
+// frequency j, so below frequency m only j <= k is taken and serves both.
 std::vector<std::vector<double>> transform(int m, float dt, std::span<const LagValues> sequences, bool sine) {
   const double w = kPi / m;
   const double scale = 2.0 * dt / kPi;
-  const std::size_t count = sequences.size();
-  std::vector<std::vector<double>> raw(count, std::vector<double>(static_cast<std::size_t>(m) + 1));
-  std::vector<double> sums(count);
-  for (int k = 0; k <= m; ++k) {
-    for (std::size_t s = 0; s < count; ++s) sums[s] = sine ? 0.0 : 0.5 * sequences[s].zero;
-    for (int j = 1; j < m; ++j) {
-      const double angle = static_cast<double>(j) * k * w;
-      const double trig = sine ? std::sin(angle) : std::cos(angle);
-      for (std::size_t s = 0; s < count; ++s) sums[s] += sequences[s].lag[static_cast<std::size_t>(j)] * trig;
+  const auto size = static_cast<std::size_t>(m) + 1;
+  const auto trig = [sine](double angle) { return sine ? std::sin(angle) : std::cos(angle); };
+  // sums[s][k]: the running sum of sequence s at frequency k.
+  std::vector<std::vector<double>> sums;
+  sums.reserve(sequences.size());
+  for (const LagValues& sequence : sequences) sums.emplace_back(size, sine ? 0.0 : 0.5 * sequence.zero);
+  std::vector<double> row(size);  // the angles' cosines of one frequency, by lag
+  // Adds the terms of lags 1..last at frequency k, in lag order, from `row`.
+  const auto add_terms = [&](int k, int last) {
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double* lag = sequences[s].lag.data();
+      double sum = sums[s][k];
+      for (int j = 1; j <= last; ++j) sum += lag[j] * row[j];
+      sums[s][k] = sum;
     }
-    const double end_angle = k * kPi;
-    const double end = sine ? std::sin(end_angle) : std::cos(end_angle);
-    for (std::size_t s = 0; s < count; ++s) {
-      sums[s] += 0.5 * sequences[s].lag[static_cast<std::size_t>(m)] * end;
-      // Stored in single precision, as the smoothed estimates are.
-      raw[s][static_cast<std::size_t>(k)] = static_cast<float>(scale * sums[s]);
+  };
+  for (int k : {0, m}) {
+    for (int j = 1; j < m; ++j) row[j] = trig(static_cast<double>(j) * k * w);
+    add_terms(k, m - 1);
+  }
+  for (int k = 1; k < m; ++k) {
+    for (int j = 1; j <= k; ++j) row[j] = trig(static_cast<double>(j) * k * w);
+    add_terms(k, k);
+    // Lag k of every lower frequency j: the lags below k are already in.
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double lag_k = sequences[s].lag[k];
+      double* sum = sums[s].data();
+      for (int j = 1; j < k; ++j) sum[j] += lag_k * row[j];
     }
   }
-  return raw;
+  for (int k = 0; k <= m; ++k) {
+    const double end = trig(k * kPi);
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double total = sums[s][k] + 0.5 * sequences[s].lag[m] * end;
+      // Stored in single precision, as the smoothed estimates are.
+      sums[s][k] = static_cast<float>(scale * total);
+    }
+  }
+  return sums;
 }
 
 // Steps shared by every series before its spectrum: prewhitening, mean,
