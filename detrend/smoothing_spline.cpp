@@ -28,10 +28,11 @@ struct SplineWorkspace {
   std::vector<double> band;  // 3 per row: factors at offsets -2, -1 and the reciprocal root of the pivot
   std::vector<double> rhs;   // right-hand side, then the solution u
   std::vector<double> v;     // smoothing value of every row
+  std::vector<int> periods;  // period of every row, where a code gives them
 
   SplineWorkspace()
       : band(3 * static_cast<std::size_t>(kMaxYears)), rhs(static_cast<std::size_t>(kMaxYears)),
-        v(static_cast<std::size_t>(kMaxYears)) {}
+        v(static_cast<std::size_t>(kMaxYears)), periods(static_cast<std::size_t>(kMaxYears)) {}
 };
 
 SplineWorkspace& workspace() {
@@ -52,20 +53,22 @@ double smoothing_value_of(double period) {
 // Periods up to this many years are looked up, not recomputed.
 constexpr int kTabulatedPeriods = 4 * kMaxYears;
 
-// smoothing_value_of for an integer period. The age-dependent spline steps
-// through the same run of periods for every series and every iteration, so
-// each value is computed once per thread by the same expression (the same
-// bits) and then looked up: the cosine would otherwise dominate the fit.
-double smoothing_value_of_period(int period) {
-  if (period < 0 || period > kTabulatedPeriods) return smoothing_value_of(period);
-  thread_local std::vector<double> values;
-  const auto index = static_cast<std::size_t>(period);
-  if (index >= values.size()) {
-    const std::size_t first = values.size();
-    values.resize(index + 1);
-    for (std::size_t p = first; p <= index; ++p) values[p] = smoothing_value_of(static_cast<int>(p));
+// The age-dependent spline steps through the same run of integer periods for
+// every series and every iteration, so the smoothing value of each is
+// computed once per thread by the same expression (the same bits) and then
+// looked up: the cosine would otherwise dominate the fit. Writes the
+// smoothing value of every period to `values`.
+void smoothing_values_of(std::span<const int> periods, std::span<double> values) {
+  if (periods.empty()) return;
+  const auto [lowest, highest] = std::minmax_element(periods.begin(), periods.end());
+  if (*lowest < 0 || *highest > kTabulatedPeriods) {
+    for (std::size_t i = 0; i < periods.size(); ++i) values[i] = smoothing_value_of(periods[i]);
+    return;
   }
-  return values[index];
+  thread_local std::vector<double> table;  // by period
+  const auto needed = static_cast<std::size_t>(*highest) + 1;
+  for (std::size_t p = table.size(); p < needed; ++p) table.push_back(smoothing_value_of(static_cast<int>(p)));
+  for (std::size_t i = 0; i < periods.size(); ++i) values[i] = table[static_cast<std::size_t>(periods[i])];
 }
 
 // Guards common to the three splines; false when the caller is to return.
@@ -176,10 +179,9 @@ void spline1(std::span<const float> x, std::span<float> ys, int code) {
   } else if (code == 9) {
     // A stiffness that grows with age: young rings follow the data closely,
     // the curve stiffens towards the end of the series.
-    for (std::size_t i = 0; i < m; ++i) {
-      const std::size_t period = std::min(static_cast<std::size_t>(code) + i, n);
-      w.v[i] = smoothing_value_of_period(static_cast<int>(period));
-    }
+    std::vector<int>& periods = w.periods;
+    for (std::size_t i = 0; i < m; ++i) periods[i] = static_cast<int>(std::min(static_cast<std::size_t>(code) + i, n));
+    smoothing_values_of(std::span<const int>(periods).first(m), w.v);
   } else {
     std::fill_n(w.v.begin(), m, smoothing_value_of(code));
   }
@@ -191,7 +193,7 @@ void spline2(std::span<const float> x, std::span<float> ys, std::span<const int>
   SplineWorkspace& w = workspace();
   const std::size_t m = x.size() - 2;
   assert(periods.size() >= m);
-  for (std::size_t i = 0; i < m; ++i) w.v[i] = smoothing_value_of_period(periods[i]);
+  smoothing_values_of(periods.first(m), w.v);
   solve_and_smooth(x, ys, w);
 }
 
