@@ -41,6 +41,7 @@ large_data=${QB_LARGE_DATA:-$root/../shared/data}
 work=$(mktemp -d "${TMPDIR:-/tmp}/qb-benchmark.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export PLPLOT_DEV=null
+export LC_ALL=C  # a decimal point in the timings
 
 # Data sets as "name path".
 sets=("ca533 $root/examples/data/ca533.rwl" "co021 $root/examples/data/co021.rwl")
@@ -71,7 +72,7 @@ run_once() {
   start=$EPOCHREALTIME
   (cd "$dir/out" && /usr/bin/time -f %M -o "$dir/memory" "$program" <"$dir/answers.txt" >"$dir/transcript.txt" 2>&1) || true
   end=$EPOCHREALTIME
-  echo "$(echo "$end - $start" | bc -l) $(tail -n 1 "$dir/memory")"
+  awk -v s="$start" -v e="$end" -v m="$(tail -n 1 "$dir/memory")" 'BEGIN {printf "%.4f %d\n", e - s, m}'
 }
 
 # measure NAME ANSWERS N: "median-seconds peak-MB calls iterations".
