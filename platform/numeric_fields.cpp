@@ -28,7 +28,7 @@ constexpr auto kTwoDigits = two_digit_table();
 
 // Writes the decimal digits of n so that they end just before `end`;
 // returns where they start.
-char* decimal_digits(std::uint64_t n, char* end) {
+inline char* decimal_digits(std::uint64_t n, char* end) {
   char* p = end;
   while (n >= 100) {
     const auto pair = static_cast<std::size_t>(n % 100) * 2;

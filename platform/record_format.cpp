@@ -280,8 +280,7 @@ class RecordBuffer {
   // The next `width` columns, for a field to fill completely.
   char* field(std::size_t width) {
     const std::size_t end = pos_ + width;
-    if (storage_.size() < end) storage_.resize(std::max(end, 2 * storage_.size()));
-    if (size_ < pos_) std::fill(storage_.begin() + static_cast<long>(size_), storage_.begin() + static_cast<long>(pos_), ' ');
+    if (storage_.size() < end || size_ < pos_) make_room(end);
     size_ = std::max(size_, end);
     char* at = storage_.data() + pos_;
     pos_ = end;
@@ -305,6 +304,13 @@ class RecordBuffer {
   }
 
  private:
+  // Storage up to `end`, and blanks over the columns skipped since the last
+  // character written.
+  void make_room(std::size_t end) {
+    if (storage_.size() < end) storage_.resize(std::max(end, 2 * storage_.size()));
+    if (size_ < pos_) std::fill(storage_.begin() + static_cast<long>(size_), storage_.begin() + static_cast<long>(pos_), ' ');
+  }
+
   std::vector<char> storage_ = std::vector<char>(128);
   std::size_t size_ = 0;  // characters of the record
   std::size_t pos_ = 0;
