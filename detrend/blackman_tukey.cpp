@@ -34,30 +34,66 @@ std::vector<float> hamming(const std::vector<double>& raw) {
   return smooth;
 }
 
-// Cosine (or sine) transform of lags 0..m at the m + 1 frequencies k pi / m,
-// with the end lag halved; `zero` and `lag(j)` are the lag values.
-template <class Lag>
-std::vector<double> transform(int m, float dt, double zero, Lag lag, bool sine) {
+// The lag values of one transform: lag[j] for j = 1..m, and the value at lag
+// 0 (the cosine transform starts from half of it).
+struct LagValues {
+  double zero = 0.0;
+  std::vector<double> lag;
+};
+
+// Cosine (or sine) transforms of lags 0..m at the m + 1 frequencies k pi / m,
+// with the end lag halved, of several lag sequences at once. Each sequence is
+// summed over the lags in the same order as it would be alone, but every
+// cosine is taken once: it serves every sequence, and since the product j k
+// is exact, the angle of lag j at frequency k is also that of lag k at
+// frequency j, so below frequency m only j <= k is taken and serves both.
+std::vector<std::vector<double>> transform(int m, float dt, std::span<const LagValues> sequences, bool sine) {
   const double w = kPi / m;
   const double scale = 2.0 * dt / kPi;
-  std::vector<double> raw(m + 1);
-  for (int k = 0; k <= m; ++k) {
-    double sum = sine ? 0.0 : 0.5 * zero;
-    for (int j = 1; j < m; ++j) {
-      const double angle = static_cast<double>(j) * k * w;
-      sum += lag(j) * (sine ? std::sin(angle) : std::cos(angle));
+  const auto size = static_cast<std::size_t>(m) + 1;
+  const auto trig = [sine](double angle) { return sine ? std::sin(angle) : std::cos(angle); };
+  // sums[s][k]: the running sum of sequence s at frequency k.
+  std::vector<std::vector<double>> sums;
+  sums.reserve(sequences.size());
+  for (const LagValues& sequence : sequences) sums.emplace_back(size, sine ? 0.0 : 0.5 * sequence.zero);
+  std::vector<double> row(size);  // the angles' cosines of one frequency, by lag
+  // Adds the terms of lags 1..last at frequency k, in lag order, from `row`.
+  const auto add_terms = [&](int k, int last) {
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double* lag = sequences[s].lag.data();
+      double sum = sums[s][k];
+      for (int j = 1; j <= last; ++j) sum += lag[j] * row[j];
+      sums[s][k] = sum;
     }
-    const double end_angle = k * kPi;
-    sum += 0.5 * lag(m) * (sine ? std::sin(end_angle) : std::cos(end_angle));
-    // Stored in single precision, as the smoothed estimates are.
-    raw[k] = static_cast<float>(scale * sum);
+  };
+  for (int k : {0, m}) {
+    for (int j = 1; j < m; ++j) row[j] = trig(static_cast<double>(j) * k * w);
+    add_terms(k, m - 1);
   }
-  return raw;
+  for (int k = 1; k < m; ++k) {
+    for (int j = 1; j <= k; ++j) row[j] = trig(static_cast<double>(j) * k * w);
+    add_terms(k, k);
+    // Lag k of every lower frequency j: the lags below k are already in.
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double lag_k = sequences[s].lag[k];
+      double* sum = sums[s].data();
+      for (int j = 1; j < k; ++j) sum[j] += lag_k * row[j];
+    }
+  }
+  for (int k = 0; k <= m; ++k) {
+    const double end = trig(k * kPi);
+    for (std::size_t s = 0; s < sums.size(); ++s) {
+      const double total = sums[s][k] + 0.5 * sequences[s].lag[m] * end;
+      // Stored in single precision, as the smoothed estimates are.
+      sums[s][k] = static_cast<float>(scale * total);
+    }
+  }
+  return sums;
 }
 
-// Steps shared by both series: mean, variance, covariances, trend
-// correction and, when asked, the smoothed spectrum.
-SeriesSpectrum analyse(std::span<float> x, const SpectrumOptions& options) {
+// Steps shared by every series before its spectrum: prewhitening, mean,
+// variance, covariances and the trend correction.
+SeriesSpectrum covariances(std::span<float> x, const SpectrumOptions& options) {
   const int n = options.n;
   const int m = options.max_lag;
   const float dt = options.dt;
@@ -97,22 +133,35 @@ SeriesSpectrum analyse(std::span<float> x, const SpectrumOptions& options) {
       result.autocovariance[k - 1] = result.autocovariance[k - 1] - mean_square - (b * b / 12.0f) * shape * dt * dt;
     }
   }
-  if (options.spectrum >= 0) {
-    const auto& c = result.autocovariance;
-    result.spectrum = hamming(transform(m, dt, result.variance, [&](int j) { return static_cast<double>(c[j - 1]); }, false));
-    if (options.prewhiten) {
-      const double r = options.prewhitening;
-      const double w = kPi / m;
-      for (int k = 0; k <= m; ++k) {
-        result.spectrum[k] = static_cast<float>(result.spectrum[k] / (1.0 - 2.0 * r * std::cos(k * w) + r * r));
-      }
-    }
-  }
   return result;
 }
 
-void cross_spectrum(std::span<const float> x, std::span<const float> y, const SpectrumOptions& options,
-                    SpectrumResult& result) {
+LagValues auto_lags(const SeriesSpectrum& series) {
+  LagValues values;
+  values.zero = series.variance;
+  values.lag.resize(series.autocovariance.size() + 1);
+  for (std::size_t j = 1; j < values.lag.size(); ++j) values.lag[j] = series.autocovariance[j - 1];
+  return values;
+}
+
+// The smoothed spectrum from a raw transform, with the prewhitening filter
+// divided out.
+std::vector<float> smoothed_spectrum(const std::vector<double>& raw, const SpectrumOptions& options) {
+  std::vector<float> spectrum = hamming(raw);
+  if (options.prewhiten) {
+    const int m = options.max_lag;
+    const double r = options.prewhitening;
+    const double w = kPi / m;
+    for (int k = 0; k <= m; ++k) {
+      spectrum[k] = static_cast<float>(spectrum[k] / (1.0 - 2.0 * r * std::cos(k * w) + r * r));
+    }
+  }
+  return spectrum;
+}
+
+// Cross-covariances of x and y (after their own covariance steps).
+void cross_covariances(std::span<const float> x, std::span<const float> y, const SpectrumOptions& options,
+                       SpectrumResult& result) {
   const int n = options.n;
   const int m = options.max_lag;
   const float dt = options.dt;
@@ -131,14 +180,13 @@ void cross_spectrum(std::span<const float> x, std::span<const float> y, const Sp
     }
     cross.covariance[k + m] = c;
   }
-  if (options.spectrum < 0) return;
-  const auto& c = cross.covariance;
-  const auto even = [&](int j) { return 0.5 * (static_cast<double>(c[m + j]) + c[m - j]); };
-  const auto odd = [&](int j) { return 0.5 * (static_cast<double>(c[m + j]) - c[m - j]); };
-  cross.co = hamming(transform(m, dt, c[m], even, false));
-  cross.quadrature = hamming(transform(m, dt, 0.0, odd, true));
-  if (options.spectrum == 0) return;
-  const int count = m + 1;
+}
+
+// Amplitude, phase, gains and coherency from the co- and quadrature spectra
+// and both auto spectra.
+void cross_spectrum(const SpectrumOptions& options, SpectrumResult& result) {
+  CrossSpectrum& cross = result.cross;
+  const int count = options.max_lag + 1;
   cross.amplitude.resize(count);
   cross.phase.resize(count);
   cross.gain_first.resize(count);
@@ -172,6 +220,27 @@ void cross_spectrum(std::span<const float> x, std::span<const float> y, const Sp
   }
 }
 
+// kSpectrumOk, or why a call with `values` values cannot run.
+int check_call(const SpectrumOptions& options, std::size_t values) {
+  const int n = options.n;
+  const int m = options.max_lag;
+  const std::size_t needed = static_cast<std::size_t>(std::max(n, 0)) * (options.cross ? 2 : 1);
+  if (n < 4 || m < 3 || m >= n || values < needed || (options.cross && options.prewhiten && options.spectrum >= 0)) {
+    return kSpectrumBadSize;
+  }
+  if (!(options.dt > 0.0f) || (options.prewhiten && !(std::fabs(options.prewhitening) < 1.0f))) {
+    return kSpectrumBadParameter;
+  }
+  return kSpectrumOk;
+}
+
+std::vector<float> frequencies(const SpectrumOptions& options) {
+  const int m = options.max_lag;
+  std::vector<float> frequency(static_cast<std::size_t>(m) + 1);
+  for (int k = 0; k <= m; ++k) frequency[k] = static_cast<float>(k) / (2.0f * static_cast<float>(m) * options.dt);
+  return frequency;
+}
+
 }  // namespace
 
 AutoCorrelation ftauto(std::span<const float> x, int max_lag, int partial_lag, int option, float mean,
@@ -191,13 +260,32 @@ AutoCorrelation ftauto(std::span<const float> x, int max_lag, int partial_lag, i
   }
   max_lag = std::max(0, std::min(max_lag, n - 1));
   result.autocovariance.resize(max_lag);
-  for (int k = 1; k <= max_lag; ++k) {
-    double sum = 0.0;
-    for (int t = 0; t < n - k; ++t) {
-      sum += (static_cast<double>(x[t]) - result.mean) * (static_cast<double>(x[t + k]) - result.mean);
+  std::vector<double> d(static_cast<std::size_t>(n));
+  for (int t = 0; t < n; ++t) d[t] = static_cast<double>(x[t]) - result.mean;
+  const auto lag_sum = [&](int k, int from, double sum) {
+    for (int t = from; t < n - k; ++t) sum += d[t] * d[t + k];
+    return sum;
+  };
+  // Four lags at a time: four independent sums, each still taken over t in
+  // order, keep the processor busy where one sum would wait on its last
+  // addition.
+  int k = 1;
+  for (; k + 3 <= max_lag; k += 4) {
+    const int common = n - k - 3;  // terms every one of the four lags has
+    double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+    for (int t = 0; t < common; ++t) {
+      const double a = d[t];
+      s0 += a * d[t + k];
+      s1 += a * d[t + k + 1];
+      s2 += a * d[t + k + 2];
+      s3 += a * d[t + k + 3];
     }
-    result.autocovariance[k - 1] = static_cast<float>(sum / n);
+    result.autocovariance[k - 1] = static_cast<float>(lag_sum(k, common, s0) / n);
+    result.autocovariance[k] = static_cast<float>(lag_sum(k + 1, common, s1) / n);
+    result.autocovariance[k + 1] = static_cast<float>(lag_sum(k + 2, common, s2) / n);
+    result.autocovariance[k + 2] = static_cast<float>(s3 / n);
   }
+  for (; k <= max_lag; ++k) result.autocovariance[k - 1] = static_cast<float>(lag_sum(k, 0, 0.0) / n);
   if (option < 4) return result;
   result.autocorrelation.resize(max_lag);
   for (int k = 0; k < max_lag; ++k) {
@@ -228,32 +316,70 @@ AutoCorrelation ftauto(std::span<const float> x, int max_lag, int partial_lag, i
   return result;
 }
 
-SpectrumResult ftfreq(std::span<float> x, const SpectrumOptions& options) {
-  SpectrumResult result;
-  const int n = options.n;
-  const int m = options.max_lag;
-  const std::size_t needed = static_cast<std::size_t>(std::max(n, 0)) * (options.cross ? 2 : 1);
-  if (n < 4 || m < 3 || m >= n || x.size() < needed || (options.cross && options.prewhiten && options.spectrum >= 0)) {
-    result.status = kSpectrumBadSize;
-    return result;
-  }
-  if (!(options.dt > 0.0f) || (options.prewhiten && !(std::fabs(options.prewhitening) < 1.0f))) {
-    result.status = kSpectrumBadParameter;
-    return result;
-  }
-  const std::span<float> first = x.subspan(0, n);
-  result.first = analyse(first, options);
-  if (options.spectrum >= 0) {
-    result.frequency.resize(m + 1);
-    for (int k = 0; k <= m; ++k) {
-      result.frequency[k] = static_cast<float>(k) / (2.0f * static_cast<float>(m) * options.dt);
-    }
-  }
+std::vector<SpectrumResult> ftfreq(std::span<const std::span<float>> series, const SpectrumOptions& options) {
+  std::vector<SpectrumResult> results;
+  results.reserve(series.size());
   if (options.cross) {
-    const std::span<float> second = x.subspan(n, n);
-    result.second = analyse(second, options);
-    cross_spectrum(first, second, options, result);
+    for (const std::span<float>& x : series) results.push_back(ftfreq(x, options));
+    return results;
   }
+  results.resize(series.size());
+  std::vector<LagValues> lags;
+  std::vector<std::size_t> with_spectrum;
+  for (std::size_t i = 0; i < series.size(); ++i) {
+    SpectrumResult& result = results[i];
+    result.status = check_call(options, series[i].size());
+    if (result.status != kSpectrumOk) continue;
+    result.first = covariances(series[i].first(static_cast<std::size_t>(options.n)), options);
+    if (options.spectrum < 0) continue;
+    lags.push_back(auto_lags(result.first));
+    with_spectrum.push_back(i);
+  }
+  if (lags.empty()) return results;
+  const std::vector<std::vector<double>> raw = transform(options.max_lag, options.dt, lags, false);
+  for (std::size_t q = 0; q < with_spectrum.size(); ++q) {
+    SpectrumResult& result = results[with_spectrum[q]];
+    result.frequency = frequencies(options);
+    result.first.spectrum = smoothed_spectrum(raw[q], options);
+  }
+  return results;
+}
+
+SpectrumResult ftfreq(std::span<float> x, const SpectrumOptions& options) {
+  if (!options.cross) return std::move(ftfreq(std::span<const std::span<float>>(&x, 1), options).front());
+  SpectrumResult result;
+  result.status = check_call(options, x.size());
+  if (result.status != kSpectrumOk) return result;
+  const auto n = static_cast<std::size_t>(options.n);
+  const int m = options.max_lag;
+  const std::span<float> first = x.subspan(0, n);
+  const std::span<float> second = x.subspan(n, n);
+  result.first = covariances(first, options);
+  result.second = covariances(second, options);
+  cross_covariances(first, second, options, result);
+  if (options.spectrum < 0) return result;
+  result.frequency = frequencies(options);
+  // The co-spectrum is the cosine transform of the even part of the
+  // cross-covariances, the quadrature spectrum the sine transform of the odd
+  // part; the cosines serve both auto spectra and the co-spectrum.
+  const auto& c = result.cross.covariance;
+  LagValues even;
+  LagValues odd;
+  even.zero = c[m];
+  even.lag.resize(static_cast<std::size_t>(m) + 1);
+  odd.lag.resize(static_cast<std::size_t>(m) + 1);
+  for (int j = 1; j <= m; ++j) {
+    even.lag[j] = 0.5 * (static_cast<double>(c[m + j]) + c[m - j]);
+    odd.lag[j] = 0.5 * (static_cast<double>(c[m + j]) - c[m - j]);
+  }
+  const LagValues cosine_lags[] = {auto_lags(result.first), auto_lags(result.second), std::move(even)};
+  const std::vector<std::vector<double>> raw = transform(m, options.dt, cosine_lags, false);
+  result.first.spectrum = smoothed_spectrum(raw[0], options);
+  result.second.spectrum = smoothed_spectrum(raw[1], options);
+  result.cross.co = hamming(raw[2]);
+  const LagValues sine_lags[] = {std::move(odd)};
+  result.cross.quadrature = hamming(transform(m, options.dt, sine_lags, true)[0]);
+  if (options.spectrum > 0) cross_spectrum(options, result);
   return result;
 }
 

@@ -77,6 +77,11 @@ struct SpectrumResult {
 // parameter only the status is set.
 SpectrumResult ftfreq(std::span<float> x, const SpectrumOptions& options);
 
+// The spectra of several series with the same options in one call: each
+// result is what ftfreq gives for that series alone, but every cosine of the
+// transform is taken once for all the series.
+std::vector<SpectrumResult> ftfreq(std::span<const std::span<float>> series, const SpectrumOptions& options);
+
 struct AutoCorrelation {
   float mean = 0.0f;
   float variance = 0.0f;                // divisor n

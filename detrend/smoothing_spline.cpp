@@ -28,10 +28,11 @@ struct SplineWorkspace {
   std::vector<double> band;  // 3 per row: factors at offsets -2, -1 and the reciprocal root of the pivot
   std::vector<double> rhs;   // right-hand side, then the solution u
   std::vector<double> v;     // smoothing value of every row
+  std::vector<int> periods;  // period of every row, where a code gives them
 
   SplineWorkspace()
       : band(3 * static_cast<std::size_t>(kMaxYears)), rhs(static_cast<std::size_t>(kMaxYears)),
-        v(static_cast<std::size_t>(kMaxYears)) {}
+        v(static_cast<std::size_t>(kMaxYears)), periods(static_cast<std::size_t>(kMaxYears)) {}
 };
 
 SplineWorkspace& workspace() {
@@ -47,6 +48,27 @@ double smoothing_value_of(double period) {
   const double f = 2.0 * kPi / p;
   const double c = std::cos(f);
   return 6.0 * (c - 1.0) * (c - 1.0) / (c + 2.0);
+}
+
+// Periods up to this many years are looked up, not recomputed.
+constexpr int kTabulatedPeriods = 4 * kMaxYears;
+
+// The age-dependent spline steps through the same run of integer periods for
+// every series and every iteration, so the smoothing value of each is
+// computed once per thread by the same expression (the same bits) and then
+// looked up: the cosine would otherwise dominate the fit. Writes the
+// smoothing value of every period to `values`.
+void smoothing_values_of(std::span<const int> periods, std::span<double> values) {
+  if (periods.empty()) return;
+  const auto [lowest, highest] = std::minmax_element(periods.begin(), periods.end());
+  if (*lowest < 0 || *highest > kTabulatedPeriods) {
+    for (std::size_t i = 0; i < periods.size(); ++i) values[i] = smoothing_value_of(periods[i]);
+    return;
+  }
+  thread_local std::vector<double> table;  // by period
+  const auto needed = static_cast<std::size_t>(*highest) + 1;
+  for (std::size_t p = table.size(); p < needed; ++p) table.push_back(smoothing_value_of(static_cast<int>(p)));
+  for (std::size_t i = 0; i < periods.size(); ++i) values[i] = table[static_cast<std::size_t>(periods[i])];
 }
 
 // Guards common to the three splines; false when the caller is to return.
@@ -157,10 +179,9 @@ void spline1(std::span<const float> x, std::span<float> ys, int code) {
   } else if (code == 9) {
     // A stiffness that grows with age: young rings follow the data closely,
     // the curve stiffens towards the end of the series.
-    for (std::size_t i = 0; i < m; ++i) {
-      const double period = std::min(static_cast<double>(code) + static_cast<double>(i), static_cast<double>(n));
-      w.v[i] = smoothing_value_of(period);
-    }
+    std::vector<int>& periods = w.periods;
+    for (std::size_t i = 0; i < m; ++i) periods[i] = static_cast<int>(std::min(static_cast<std::size_t>(code) + i, n));
+    smoothing_values_of(std::span<const int>(periods).first(m), w.v);
   } else {
     std::fill_n(w.v.begin(), m, smoothing_value_of(code));
   }
@@ -172,7 +193,7 @@ void spline2(std::span<const float> x, std::span<float> ys, std::span<const int>
   SplineWorkspace& w = workspace();
   const std::size_t m = x.size() - 2;
   assert(periods.size() >= m);
-  for (std::size_t i = 0; i < m; ++i) w.v[i] = smoothing_value_of(periods[i]);
+  smoothing_values_of(periods.first(m), w.v);
   solve_and_smooth(x, ys, w);
 }
 

@@ -21,20 +21,23 @@ struct Spectra {
   std::vector<float> second;
 };
 
-// The auto spectrum of one series: mean removed, no prewhitening, one year
+// The auto spectra of both series: mean removed, no prewhitening, one year
 // between values.
-bool auto_spectrum(std::vector<float> series, int max_lag, std::vector<float>& frequency,
-                   std::vector<float>& power) {
+bool auto_spectra(const SpectrumInput& input, int max_lag, Spectra& s) {
   SpectrumOptions options;
-  options.n = static_cast<int>(series.size());
+  options.n = static_cast<int>(input.first.size());
   options.spectrum = 1;
   options.max_lag = max_lag;
   options.dt = 1.0f;
   options.prewhitening = 0.0f;
-  SpectrumResult result = ftfreq(series, options);
-  if (result.status != kSpectrumOk) return false;
-  frequency = std::move(result.frequency);
-  power = std::move(result.first.spectrum);
+  std::vector<float> first = input.first;
+  std::vector<float> second = input.second;
+  const std::span<float> series[] = {first, second};
+  std::vector<SpectrumResult> results = ftfreq(series, options);
+  if (results[0].status != kSpectrumOk || results[1].status != kSpectrumOk) return false;
+  s.frequency = std::move(results[0].frequency);
+  s.first = std::move(results[0].first.spectrum);
+  s.second = std::move(results[1].first.spectrum);
   return true;
 }
 
@@ -84,9 +87,7 @@ void spectra(Console& console, const SpectrumInput& input, bool raw_data_average
   const int n = static_cast<int>(input.first.size());
   const int m = maximum_lag(n);
   Spectra s;
-  std::vector<float> second_frequency;
-  if (!auto_spectrum(input.first, m, s.frequency, s.first) ||
-      !auto_spectrum(input.second, m, second_frequency, s.second)) {
+  if (!auto_spectra(input, m, s)) {
     console.write("(/1x,'No spectra: ',i5,' years reach a sample depth of 5; at least 9 are needed.')", n);
     file.close();
     return;

@@ -1,10 +1,14 @@
 #include "platform/record_format.hpp"
 
+#include "platform/numeric_fields.hpp"
+
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -298,14 +302,19 @@ const ParsedFormat& parsed(std::string_view format) {
 
 // The record under construction: characters placed at a position that T and
 // X move; positions skipped over are blanks once something is written after
-// them.
+// them. The characters live in storage that keeps its size from record to
+// record, so a field is written in place without first being blanked.
 class RecordBuffer {
  public:
-  void put(std::string_view text) {
-    if (line_.size() < pos_) line_.resize(pos_, ' ');
-    if (line_.size() < pos_ + text.size()) line_.resize(pos_ + text.size(), ' ');
-    line_.replace(pos_, text.size(), text);
-    pos_ += text.size();
+  void put(std::string_view text) { std::memcpy(field(text.size()), text.data(), text.size()); }
+  // The next `width` columns, for a field to fill completely.
+  char* field(std::size_t width) {
+    const std::size_t end = pos_ + width;
+    if (storage_.size() < end || size_ < pos_) make_room(end);
+    size_ = std::max(size_, end);
+    char* at = storage_.data() + pos_;
+    pos_ = end;
+    return at;
   }
   void move_to(std::size_t column0) { pos_ = column0; }
   void move_by(long delta) {
@@ -313,15 +322,27 @@ class RecordBuffer {
     pos_ = p < 0 ? 0 : static_cast<std::size_t>(p);
   }
   void end_record(std::string& out) {
-    out += line_;
+    out.append(storage_.data(), size_);
     out += '\n';
-    line_.clear();
+    size_ = 0;
     pos_ = 0;
   }
-  const std::string& line() const { return line_; }
+  std::string_view line() const { return {storage_.data(), size_}; }
+  void clear() {
+    size_ = 0;
+    pos_ = 0;
+  }
 
  private:
-  std::string line_;
+  // Storage up to `end`, and blanks over the columns skipped since the last
+  // character written.
+  void make_room(std::size_t end) {
+    if (storage_.size() < end) storage_.resize(std::max(end, 2 * storage_.size()));
+    if (size_ < pos_) std::fill(storage_.begin() + static_cast<long>(size_), storage_.begin() + static_cast<long>(pos_), ' ');
+  }
+
+  std::vector<char> storage_ = std::vector<char>(128);
+  std::size_t size_ = 0;  // characters of the record
   std::size_t pos_ = 0;
 };
 
@@ -332,57 +353,10 @@ std::string right_aligned(const std::string& text, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
-// Iw.m: at least m digits, with leading zeros (Iw.0 writes a zero as blanks).
-std::string format_integer(long long value, int width, int min_digits = 1) {
-  std::string digits = value == 0 && min_digits == 0 ? std::string() : std::to_string(value < 0 ? -value : value);
-  if (static_cast<int>(digits.size()) < min_digits) digits.insert(0, static_cast<std::size_t>(min_digits) - digits.size(), '0');
-  if (value < 0) digits.insert(digits.begin(), '-');
-  return right_aligned(digits, width);
-}
-
-// Fixed-point text of |value| rounded to `decimals`, halves away from zero.
-std::string fixed_digits(double magnitude, int decimals) {
-  // Enough digits that the exact binary value decides the rounding: a float
-  // or double with a tie at the rounding digit prints it exactly here.
-  char buffer[512];
-  const int extra = 40;
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals + extra, magnitude);
-  std::string digits(buffer);
-  const std::size_t point = digits.find('.');
-  std::string whole = digits.substr(0, point);
-  std::string fraction = digits.substr(point + 1);
-  const bool round_up = fraction[static_cast<std::size_t>(decimals)] >= '5';
-  fraction.resize(static_cast<std::size_t>(decimals));
-  std::string all = whole + fraction;
-  if (round_up) {
-    int i = static_cast<int>(all.size()) - 1;
-    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
-    if (i < 0) {
-      all.insert(all.begin(), '1');
-    } else {
-      ++all[static_cast<std::size_t>(i)];
-    }
-  }
-  whole = all.substr(0, all.size() - static_cast<std::size_t>(decimals));
-  fraction = all.substr(all.size() - static_cast<std::size_t>(decimals));
-  return whole + "." + fraction;
-}
-
 std::string format_real(double value, int width, int decimals) {
-  if (std::isnan(value)) return right_aligned("NaN", width);
-  if (std::isinf(value)) {
-    if (value > 0) return width >= 8 ? right_aligned("Infinity", width) : right_aligned("Inf", width);
-    return width >= 9 ? right_aligned("-Infinity", width) : right_aligned("-Inf", width);
-  }
-  const bool negative = std::signbit(value);
-  std::string text = fixed_digits(std::fabs(value), decimals);  // "0.500", "12.", ...
-  if (negative) text.insert(text.begin(), '-');
-  if (static_cast<int>(text.size()) > width) {
-    // The optional leading zero goes first ("0.500" in four columns is ".500").
-    const std::size_t zero = negative ? 1 : 0;
-    if (text.size() > zero + 1 && text[zero] == '0' && text[zero + 1] == '.') text.erase(zero, 1);
-  }
-  return right_aligned(text, width);
+  std::string text(static_cast<std::size_t>(width), ' ');
+  write_fixed_field(value, width, decimals, text.data());
+  return text;
 }
 
 // Ew.d and Dw.d: "0." and d significant digits, rounded halves away from
@@ -426,24 +400,21 @@ std::string format_exponential(double value, int width, int decimals, char lette
   return right_aligned(text, width);
 }
 
-std::string format_chars(std::string_view text, int width) {
-  if (width < 0) return std::string(text);
-  const auto w = static_cast<std::size_t>(width);
-  if (text.size() >= w) return std::string(text.substr(0, w));
-  return std::string(w - text.size(), ' ') + std::string(text);
-}
-
 [[noreturn]] void mismatch(std::string_view format, const char* what) {
   throw FormatError("format \"" + std::string(format) + "\": " + what);
 }
 
-std::string render_value(std::string_view format, const Descriptor& d, const FieldValue& value) {
+// Writes one value field at the record's position.
+void render_value(std::string_view format, const Descriptor& d, const FieldValue& value, RecordBuffer& record) {
+  const auto width = static_cast<std::size_t>(d.width);
   switch (d.kind) {
     case Kind::kInt:
-      if (const auto* i = std::get_if<long long>(&value)) return format_integer(*i, d.width, d.decimals);
+      if (const auto* i = std::get_if<long long>(&value)) return write_integer_field(*i, d.width, d.decimals, record.field(width));
       if (const auto* r = std::get_if<double>(&value)) {
-        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return format_integer(static_cast<long long>(*r), d.width, d.decimals);
-        return stars(d.width);
+        char* field = record.field(width);
+        if (std::isfinite(*r) && std::fabs(*r) < 9.2e18) return write_integer_field(static_cast<long long>(*r), d.width, d.decimals, field);
+        std::memset(field, '*', width);
+        return;
       }
       mismatch(format, "text for an I descriptor");
     case Kind::kReal: {
@@ -455,14 +426,22 @@ std::string render_value(std::string_view format, const Descriptor& d, const Fie
       } else {
         mismatch(format, "text for an F descriptor");
       }
-      if (!d.text.empty()) return format_exponential(real, d.width, d.decimals, d.text[0]);
-      return format_real(real, d.width, d.decimals);
+      if (!d.text.empty()) return record.put(format_exponential(real, d.width, d.decimals, d.text[0]));
+      return write_fixed_field(real, d.width, d.decimals, record.field(width));
     }
-    case Kind::kChars:
-      if (const auto* s = std::get_if<std::string_view>(&value)) return format_chars(*s, d.width);
-      mismatch(format, "a number for an A descriptor");
+    case Kind::kChars: {
+      const auto* s = std::get_if<std::string_view>(&value);
+      if (!s) mismatch(format, "a number for an A descriptor");
+      if (d.width < 0) return record.put(*s);
+      // Aw: the first w characters, or the text right-aligned.
+      char* field = record.field(width);
+      const std::size_t taken = std::min(s->size(), width);
+      std::memset(field, ' ', width - taken);
+      std::memcpy(field + (width - taken), s->data(), taken);
+      return;
+    }
     default:
-      return {};
+      return;
   }
 }
 
@@ -665,10 +644,17 @@ void store_chars(const FieldTarget& target, InputRecord& record, int width) {
 }  // namespace
 
 std::string render_record(std::string_view format, std::span<const FieldValue> values) {
+  std::string out;
+  append_record(out, format, values);
+  return out;
+}
+
+void append_record(std::string& out, std::string_view format, std::span<const FieldValue> values) {
   const ParsedFormat& f = parsed(format);
   if (!values.empty() && !f.has_values) mismatch(format, "values for a format without value descriptors");
-  std::string out;
-  RecordBuffer record;
+  // One buffer per thread, reused by every write.
+  thread_local RecordBuffer record;
+  record.clear();
   std::size_t next_value = 0;
   std::size_t i = 0;
   while (true) {
@@ -684,7 +670,7 @@ std::string render_record(std::string_view format, std::span<const FieldValue> v
     const Descriptor& d = f.items[i++];
     if (is_value_kind(d.kind)) {
       if (next_value >= values.size()) break;
-      record.put(render_value(format, d, values[next_value++]));
+      render_value(format, d, values[next_value++], record);
       continue;
     }
     switch (d.kind) {
@@ -705,7 +691,6 @@ std::string render_record(std::string_view format, std::span<const FieldValue> v
   } else {
     record.end_record(out);
   }
-  return out;
 }
 
 namespace {
@@ -817,7 +802,9 @@ std::string render_list_directed(std::span<const FieldValue> values) {
   std::string out;
   for (const auto& value : values) {
     if (const auto* i = std::get_if<long long>(&value)) {
-      out += format_integer(*i, 12);
+      char field[12];
+      write_integer_field(*i, 12, 1, field);
+      out.append(field, sizeof field);
     } else if (const auto* r = std::get_if<double>(&value)) {
       const double v = static_cast<float>(*r);
       const double magnitude = std::fabs(v);

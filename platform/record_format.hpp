@@ -40,6 +40,8 @@ using FieldValue = std::variant<long long, double, std::string_view>;
 // Renders the records of one formatted write. Throws FormatError when the
 // format does not parse or cannot take the values given.
 std::string render_record(std::string_view format, std::span<const FieldValue> values);
+// The same records appended to `out`.
+void append_record(std::string& out, std::string_view format, std::span<const FieldValue> values);
 
 namespace detail {
 template <class T>

@@ -18,7 +18,7 @@ class ReportFile {
   // Writes the records as they stand.
   template <class... Args>
   void write(std::string_view format, const Args&... args) {
-    file_.put(format_record(format, args...));
+    file_.write(format, args...);
   }
   // Writes the records in upper case, as console messages are echoed.
   template <class... Args>

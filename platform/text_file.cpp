@@ -121,6 +121,12 @@ TextOutput TextOutput::create_or_throw(const std::string& path) {
   return std::move(*out);
 }
 
+void TextOutput::write_record(std::string_view format, std::span<const FieldValue> values) {
+  record_.clear();
+  append_record(record_, format, values);
+  put(record_);
+}
+
 void TextOutput::put(std::string_view text) {
   if (file_ == nullptr || text.empty()) return;
   if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);

@@ -75,8 +75,11 @@ class TextOutput {
 
   template <class... Args>
   void write(std::string_view format, const Args&... args) {
-    put(format_record(format, args...));
+    const FieldValue values[] = {detail::to_field_value(args)..., FieldValue{0LL}};
+    write_record(format, std::span<const FieldValue>(values, sizeof...(Args)));
   }
+  // Writes the records of one formatted write.
+  void write_record(std::string_view format, std::span<const FieldValue> values);
   void put(std::string_view text);
   // Writes out what is buffered and closes; a file that is not open is left
   // as it is.
@@ -94,6 +97,7 @@ class TextOutput {
 
   std::FILE* file_ = nullptr;
   std::string path_;
+  std::string record_;  // the records of the last write, storage kept for the next
 };
 
 // A file left open when a stop or an error unwound the program is closed by

@@ -106,9 +106,18 @@ TEST(Spectrum, PrewhiteningAndCrossSpectrum) {
   options.cross = true;
   const SpectrumResult s = ftfreq(both, options);
   ASSERT_TRUE(s.status == kSpectrumOk || s.status == kSpectrumCoherencyClipped);
-  // Both auto spectra are those of single-series calls.
+  // Both auto spectra are those of single-series calls, and so are those of
+  // one call for several series.
+  std::vector<float> first_copy = first;
+  std::vector<float> second_copy = second;
+  const std::span<float> pair[] = {first_copy, second_copy};
+  const std::vector<SpectrumResult> several = ftfreq(pair, auto_spectrum(n, 60));
   EXPECT_EQ(s.first.spectrum, ftfreq(first, auto_spectrum(n, 60)).first.spectrum);
   EXPECT_EQ(s.second.spectrum, ftfreq(second, auto_spectrum(n, 60)).first.spectrum);
+  ASSERT_EQ(several.size(), 2u);
+  EXPECT_EQ(several[0].first.spectrum, s.first.spectrum);
+  EXPECT_EQ(several[1].first.spectrum, s.second.spectrum);
+  EXPECT_EQ(several[1].frequency, s.frequency);
   ASSERT_EQ(s.cross.covariance.size(), 121u);
   const int peak = 6;  // 6 / 120 = 0.05 cycles per year
   EXPECT_FLOAT_EQ(s.frequency[peak], 0.05f);
@@ -198,6 +207,16 @@ TEST(AutoCorrelation, MomentsAndPartialAutocorrelations) {
   const std::vector<float> y{1, 2, 3, 4};
   const AutoCorrelation raw = ftauto(y, 1, 0, 2, 0.0f);
   EXPECT_FLOAT_EQ(raw.autocovariance[0], (2.0f + 6.0f + 12.0f) / 4.0f);
+  // Bit for bit the plain sum over t in order, for every lag up to n - 1
+  // (lags are summed several at a time; the shorter ones end first).
+  const std::vector<float> z(x.begin(), x.begin() + 23);
+  const AutoCorrelation all = ftauto(z, 22, 0, 1);
+  ASSERT_EQ(all.autocovariance.size(), 22u);
+  for (int k = 1; k <= 22; ++k) {
+    double sum = 0.0;
+    for (int t = 0; t < 23 - k; ++t) sum += (static_cast<double>(z[t]) - all.mean) * (static_cast<double>(z[t + k]) - all.mean);
+    EXPECT_EQ(all.autocovariance[k - 1], static_cast<float>(sum / 23)) << k;
+  }
 }
 
 TEST(SpectrumTable, TabSeparatedLayout) {

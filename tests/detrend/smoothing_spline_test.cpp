@@ -134,6 +134,13 @@ TEST(SmoothingSpline, CodedAndPerRowPeriodsMatchTheirFixedEquivalents) {
   EXPECT_EQ(coded, fixed);
   spline1(x, coded, 37);
   EXPECT_EQ(coded, fixed);
+  // Per-row periods are looked up from a table up to a bound; on both sides
+  // of it, and below 1, they give what the fixed period gives.
+  for (int period : {-5, 0, 1, 2, 35999, 36000, 36001, 100000}) {
+    spline(x, fixed, period);
+    spline2(x, coded, std::vector<int>(n, period));
+    EXPECT_EQ(coded, fixed) << period;
+  }
 
   // Code 9: rows use 9, 10, ... years, capped at the series length.
   const std::vector<float> short_x = noisy_series(15);

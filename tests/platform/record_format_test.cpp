@@ -14,6 +14,9 @@ TEST(RecordWrite, TextPositionsAndIntegers) {
   EXPECT_EQ(format_record("(36x,'ab')"), std::string(36, ' ') + "ab\n");
   EXPECT_EQ(format_record("(a,t2,a)", "abcd", "X"), "aXcd\n");
   EXPECT_EQ(format_record("(i4)", 12345), "****\n");
+  EXPECT_EQ(format_record("(i4,i4,i1,i1)", 9999, 10000, 9, 10), "9999****9*\n");
+  EXPECT_EQ(format_record("(i19,i20)", 1000000000000000000LL, 9223372036854775807LL),
+            "1000000000000000000 9223372036854775807\n");
   EXPECT_EQ(format_record("(i6)", -42), "   -42\n");
   EXPECT_EQ(format_record("(i3)", 0), "  0\n");
   EXPECT_EQ(format_record("(i4.3,i3.2,i3.0)", 7, -5, 0), " 007-05   \n");
@@ -37,6 +40,55 @@ TEST(RecordWrite, FixedPointRoundsHalvesAwayFromZero) {
   EXPECT_EQ(format_record("(f4.3)", 0.5), ".500\n");
   EXPECT_EQ(format_record("(f5.3)", -0.5), "-.500\n");
   EXPECT_EQ(format_record("(f5.3)", 0.5), "0.500\n");
+}
+
+// Hard corners of the exact F rounding: values that are exact binary ties at
+// the decimal counts the files use, their neighbours, carries that overflow
+// the field, values far below the last decimal, and magnitudes or decimal
+// counts beyond 128-bit integer arithmetic.
+TEST(RecordWrite, FixedPointExactCorners) {
+  struct Case {
+    double value;
+    const char* format;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0.0625, "(f8.3)", "   0.063"},
+      {-0.0625, "(f8.3)", "  -0.063"},
+      {std::nextafter(0.0625, 0.0), "(f8.3)", "   0.062"},
+      {1234.5625, "(f8.3)", "1234.563"},
+      {0.03125, "(f10.4)", "    0.0313"},
+      {-0.03125, "(f10.4)", "   -0.0313"},
+      {0.375, "(f6.2)", "  0.38"},
+      {0.001953125, "(f14.8)", "    0.00195313"},
+      {-0.001953125, "(f14.8)", "   -0.00195313"},
+      {9.5, "(f3.0)", "10."},
+      {99.5, "(f4.0)", "100."},
+      {99.5, "(f3.0)", "***"},
+      {9.75, "(f4.1)", " 9.8"},
+      {9999.9995, "(f8.3)", "9999.999"},  // just below the tie in binary
+      {static_cast<double>(9999.9995f), "(f8.3)", "9999.999"},
+      {-999.9995, "(f8.3)", "********"},
+      {-999.999, "(f8.3)", "-999.999"},
+      {99999.9, "(f8.3)", "********"},
+      {static_cast<double>(1234.5678f), "(f10.4)", " 1234.5677"},
+      {0.0004999, "(f8.3)", "   0.000"},
+      {-0.0004999, "(f8.3)", "  -0.000"},
+      {1e-30, "(f8.3)", "   0.000"},
+      {5e-324, "(f6.2)", "  0.00"},
+      {-5e-324, "(f6.2)", " -0.00"},
+      {-0.0, "(f8.3)", "  -0.000"},
+      {0.0, "(f4.0)", "  0."},
+      {1e20, "(f26.3)", " 100000000000000000000.000"},
+      {18446744073709551616.0, "(f25.4)", "18446744073709551616.0000"},
+      {1e38, "(f44.3)", "  99999999999999997748809823456034029568.000"},
+      {1e300, "(f8.3)", "********"},
+      {0.1, "(f33.30)", " 0.100000000000000005551115123126"},
+      {static_cast<double>(0.1f), "(f33.30)", " 0.100000001490116119384765625000"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(format_record(c.format, c.value), std::string(c.expected) + "\n") << c.value << " " << c.format;
+  }
 }
 
 TEST(RecordWrite, NonFiniteValues) {

@@ -60,6 +60,17 @@ TEST(TextFiles, WriteReplaceDeleteAndEcho) {
     report.write("(a)", "as is");
   }
   EXPECT_EQ(testing::read_file("f.txt"), " MIXED CASE:  5\nas is\n");
+  {
+    // More than the write buffer holds, then the open file replaced by
+    // another one: both files are complete.
+    auto big = TextOutput::create("big.txt");
+    const std::string line = std::string(99, 'x') + "\n";
+    for (int i = 0; i < 2000; ++i) big->put(line);
+    *big = std::move(*TextOutput::create("h.txt"));
+    big->write("(a)", "h");
+  }
+  EXPECT_EQ(testing::read_file("big.txt").size(), 200000u);
+  EXPECT_EQ(testing::read_file("h.txt"), "h\n");
   auto gone = TextOutput::create("g.txt");
   gone->close_and_delete();
   EXPECT_FALSE(file_exists("g.txt"));
