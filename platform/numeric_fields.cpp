@@ -132,10 +132,8 @@ bool scaled_and_rounded(double magnitude, int decimals, Uint128& result) {
 // the exact binary value decides the rounding (a tie at the rounding digit
 // prints exactly).
 std::string fixed_digits_printed(double magnitude, int decimals) {
-  char buffer[512];
   const int extra = 40;
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals + extra, magnitude);
-  std::string digits(buffer);
+  std::string digits = printed(magnitude, "%.*f", decimals + extra);
   const std::size_t point = digits.find('.');
   std::string whole = digits.substr(0, point);
   std::string fraction = digits.substr(point + 1);
@@ -168,6 +166,19 @@ void place_fixed_printed(double value, int width, int decimals, char* field) {
 }
 
 }  // namespace
+
+// printf's text of one value, however long: a format may ask for hundreds of
+// decimals, and a cut text would lose the digits the rounding looks at.
+std::string printed(double value, const char* format, int precision) {
+  std::string text(64, '\0');
+  const int n = std::snprintf(text.data(), text.size(), format, precision, value);
+  if (n >= static_cast<int>(text.size())) {
+    text.resize(static_cast<std::size_t>(n) + 1);
+    std::snprintf(text.data(), text.size(), format, precision, value);
+  }
+  text.resize(static_cast<std::size_t>(std::max(n, 0)));
+  return text;
+}
 
 void write_integer_field(long long value, int width, int min_digits, char* field) {
   const bool negative = value < 0;

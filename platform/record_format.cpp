@@ -368,9 +368,7 @@ std::string format_exponential(double value, int width, int decimals, char lette
   std::string digits(static_cast<std::size_t>(std::max(decimals, 0)), '0');
   int exponent = 0;
   if (value != 0.0) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.*e", decimals + 40, std::fabs(value));
-    const std::string text(buffer);
+    const std::string text = printed(std::fabs(value), "%.*e", decimals + 40);
     const std::size_t e = text.find('e');
     std::string all = text.substr(0, 1) + text.substr(2, e - 2);  // every mantissa digit
     exponent = std::atoi(text.c_str() + e + 1) + 1;               // value = 0.ddd x 10^exponent

@@ -122,6 +122,12 @@ TEST(RecordWrite, ExponentFields) {
   EXPECT_EQ(format_record("(e11.3)", 0.0), "  0.000E+00\n");
   EXPECT_EQ(format_record("(e10.3)", 1.0e120), " 0.100+121\n");
   EXPECT_EQ(format_record("(e5.3)", 1.0), "*****\n");
+  // A typed format may ask for hundreds of digits: printed in full, the
+  // rounding reads the digits beyond the last one kept.
+  EXPECT_EQ(format_record("(e606.600)", 2.0 / 3.0), "0." + std::string("66666666666666662965923251249478198587894439697265625") +
+                                                         std::string(547, '0') + "E+00\n");
+  EXPECT_EQ(format_record("(f603.600)", 1.0e-300).substr(0, 8), " 0.00000");
+  EXPECT_EQ(format_record("(f603.600)", 1.0e300).substr(0, 3), "***");
 }
 
 TEST(RecordWrite, CharacterFields) {
