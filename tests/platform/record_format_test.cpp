@@ -17,6 +17,7 @@ TEST(RecordWrite, TextPositionsAndIntegers) {
   EXPECT_EQ(format_record("(i4,i4,i1,i1)", 9999, 10000, 9, 10), "9999****9*\n");
   EXPECT_EQ(format_record("(i19,i20)", 1000000000000000000LL, 9223372036854775807LL),
             "1000000000000000000 9223372036854775807\n");
+  EXPECT_EQ(format_record("(i21)", -9223372036854775807LL - 1), " -9223372036854775808\n");
   EXPECT_EQ(format_record("(i6)", -42), "   -42\n");
   EXPECT_EQ(format_record("(i3)", 0), "  0\n");
   EXPECT_EQ(format_record("(i4.3,i3.2,i3.0)", 7, -5, 0), " 007-05   \n");
