@@ -289,11 +289,15 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
 
   // A series without its end mark keeps the values read, but not the zeros
   // of the blank fields that close its last line.
+  // Values met so far, also those beyond the capacity.
+  long long seen = 0;
   const auto without_end_mark = [&](SeriesEnd end) {
-    const int keep = std::max(series.count - last_blank_tail, 0);
+    const long long real = std::max(seen - last_blank_tail, 0LL);
+    const int keep = static_cast<int>(std::min<long long>(real, capacity));
     series.values.resize(std::min(series.values.size(), static_cast<std::size_t>(keep)));
     series.depths.resize(std::min(series.depths.size(), static_cast<std::size_t>(keep)));
     series.count = keep;
+    series.overflow = real > capacity;
     series.end = end;
     return std::move(series);
   };
@@ -382,6 +386,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
         }
         if (values[j] == kStopHundredths) return series;
         take_value(series, static_cast<float>(values[j]) * 0.01f, capacity);
+        ++seen;
       }
       last_blank_tail = blank_tail(widths, *line, first_slot, slots);
     } else {
@@ -391,6 +396,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
         const bool taken = series.count < capacity;
         take_value(series, static_cast<float>(values[j]) * 0.001f, capacity);
         if (taken && store_depths) series.depths.push_back(depths[j]);
+        ++seen;
       }
       last_blank_tail = blank_tail(widths, *line, first_slot, 11 - first_slot);
     }

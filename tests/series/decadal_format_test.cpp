@@ -333,6 +333,16 @@ TEST(DecadalWidthsRead, SeriesLongerThanTheCapacityAreCut) {
   // The rest of the series is passed over: the next series reads whole.
   EXPECT_FALSE(cut.series[1].overflow);
   EXPECT_EQ(cut.series[1].id, "BB01    ");
+  // Without its end mark at the end of the file, a series is cut to the
+  // capacity as well, and counts as too long only by its real values.
+  const std::string unmarked = "AA01    1950     1     2     3     4     5     6     7     8     9    10\nAA01    1960     1";
+  auto last = read_all(TextInput::from_text(unmarked), TrrwMode::kReadWidths, 4);
+  ASSERT_EQ(last.series.size(), 1u);
+  EXPECT_TRUE(last.series[0].overflow);
+  EXPECT_EQ(last.series[0].count, 4);
+  last = read_all(TextInput::from_text(unmarked), TrrwMode::kReadWidths, 11);
+  EXPECT_FALSE(last.series[0].overflow);
+  EXPECT_EQ(last.series[0].count, 11);
 }
 
 TEST(DecadalWidthsRead, LineEndsOfEveryPlatform) {
