@@ -141,7 +141,7 @@ void run_engine(benchmark::State& bench, const qb::EngineOptions& options) {
 void set_arguments(benchmark::State& bench, qb::EngineOptions& options) {
   options.mean_type = static_cast<int>(bench.range(0));
   options.rbar_window = static_cast<int>(bench.range(1));
-  options.rbar_threads = static_cast<int>(bench.range(2));
+  options.threads = static_cast<int>(bench.range(2));
   options.stabilisation = options.rbar_window != 0 ? 1 : 0;
   options.file_name = "generated.rwl";
 }

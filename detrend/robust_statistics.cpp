@@ -7,6 +7,7 @@
 
 #include "platform/bounds.hpp"
 #include "platform/console.hpp"
+#include "platform/thread_pool.hpp"
 
 namespace qb {
 namespace {
@@ -263,7 +264,66 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
   return r;
 }
 
-RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
+namespace {
+
+// Rows are gathered a tile at a time, column by column into a row-major
+// tile, so that each column is read sequentially instead of one cache line
+// per value.
+constexpr int kTileRows = 64;
+
+// Summarises the rows of tiles [first_tile, last_tile).
+void summarise_tiles(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered,
+                     int first_tile, int last_tile, RowSummary& r) {
+  std::vector<int> members;
+  std::vector<float> tile;
+  std::vector<float> row;
+  std::vector<float> weights;
+  for (int t = first_tile; t < last_tile; ++t) {
+    const int i0 = t * kTileRows;
+    const int i1 = std::min(nrow, i0 + kTileRows);
+    members.clear();
+    for (int j = 0; j < nser; ++j) {
+      if (covered.empty() || (covered[j].first < i1 && covered[j].last > i0)) members.push_back(j);
+    }
+    const std::size_t m = members.size();
+    tile.assign(static_cast<std::size_t>(i1 - i0) * m, kMissing);
+    for (std::size_t k = 0; k < m; ++k) {
+      const int j = members[k];
+      const int from = covered.empty() ? i0 : std::max(i0, covered[j].first);
+      const int to = covered.empty() ? i1 : std::min(i1, covered[j].last);
+      const std::span<const float> column = x.column(j);
+      for (int i = from; i < to; ++i) tile[static_cast<std::size_t>(i - i0) * m + k] = column[i];
+    }
+    if (row.size() < m) {
+      row.resize(m);
+      weights.resize(m);
+    }
+    for (int i = i0; i < i1; ++i) {
+      const float* values = tile.data() + static_cast<std::size_t>(i - i0) * m;
+      std::size_t count = 0;
+      for (std::size_t k = 0; k < m; ++k) {
+        const float v = values[k];
+        if (!is_missing(v)) row[count++] = v;
+      }
+      r.count[i] = static_cast<int>(count);
+      const LocationScale ls =
+          biwgt(std::span<float>(row.data(), count), option, std::span<float>(weights.data(), count));
+      r.location[i] = ls.location;
+      r.scale[i] = ls.scale;
+      if (count >= 6) {
+        const FiveNumberSummary s = summary_by_selection(std::span<float>(weights.data(), count));
+        r.weights(i, 0) = s.min;
+        r.weights(i, 1) = s.lower;
+        r.weights(i, 2) = s.median;
+        r.weights(i, 3) = s.upper;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RowSummary robsum(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered, int threads) {
   if (nser > kMaxSeries) {
     console().write("(/1x,'Error in Sbr ROBSUM: Max number of series exceeded')");
     console().write("(1x,'Maximum allowed:',i6,5x,'Number sent:',i6)", kMaxSeries, nser);
@@ -275,40 +335,11 @@ RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
   r.scale.assign(static_cast<std::size_t>(nrow), 0.0f);
   r.count.assign(static_cast<std::size_t>(nrow), 0);
   r.weights.resize(nrow, 4, 1.0f);
-  std::vector<float> row(static_cast<std::size_t>(nser));
-  std::vector<float> weights(static_cast<std::size_t>(nser));
-  // The matrix holds series in columns; rows are gathered a block at a time
-  // (column by column into a row-major tile) so that each column is read
-  // sequentially instead of one cache line per value.
-  constexpr int kTileRows = 64;
-  std::vector<float> tile(static_cast<std::size_t>(kTileRows) * static_cast<std::size_t>(nser));
-  for (int i = 0; i < nrow; ++i) {
-    const int tile_row = i % kTileRows;
-    if (tile_row == 0) {
-      const int rows_in_tile = std::min(kTileRows, nrow - i);
-      for (int j = 0; j < nser; ++j) {
-        const std::span<const float> column = x.column(j).subspan(static_cast<std::size_t>(i));
-        for (int r = 0; r < rows_in_tile; ++r) tile[static_cast<std::size_t>(r) * nser + j] = column[r];
-      }
-    }
-    const float* values = tile.data() + static_cast<std::size_t>(tile_row) * nser;
-    std::size_t count = 0;
-    for (int j = 0; j < nser; ++j) {
-      const float v = values[j];
-      if (!is_missing(v)) row[count++] = v;
-    }
-    r.count[i] = static_cast<int>(count);
-    const LocationScale ls = biwgt(std::span<float>(row.data(), count), option, std::span<float>(weights.data(), count));
-    r.location[i] = ls.location;
-    r.scale[i] = ls.scale;
-    if (count >= 6) {
-      const FiveNumberSummary s = summary_by_selection(std::span<float>(weights.data(), count));
-      r.weights(i, 0) = s.min;
-      r.weights(i, 1) = s.lower;
-      r.weights(i, 2) = s.median;
-      r.weights(i, 3) = s.upper;
-    }
-  }
+  if (!covered.empty()) covered = covered.first(static_cast<std::size_t>(nser));
+  const int tiles = (nrow + kTileRows - 1) / kTileRows;
+  parallel_for_runs(tiles, threads, [&](int first, int last) {
+    summarise_tiles(x, nrow, nser, option, covered, first, last, r);
+  });
   return r;
 }
 

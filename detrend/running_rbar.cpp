@@ -1,13 +1,12 @@
 #include "detrend/running_rbar.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
 
 #include "platform/console.hpp"
+#include "platform/thread_pool.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -211,31 +210,15 @@ struct PlannedWindow {
   int centre = 0;
 };
 
-int thread_count(int requested, std::size_t windows) {
-  int threads = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
-  threads = std::max(threads, 1);
-  return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(windows, 1)));
-}
-
 std::vector<WindowRbar> all_window_rbars(const Matrix& x, std::span<const SeriesSpan> spans, int first_year,
                                          const std::vector<PlannedWindow>& plan, int window_length, int threads) {
   std::vector<WindowRbar> results(plan.size());
-  std::atomic<std::size_t> next{0};
-  auto worker = [&]() {
+  parallel_for_runs(static_cast<int>(plan.size()), threads, [&](int first, int last) {
     WindowWork work;
-    for (std::size_t w = next++; w < plan.size(); w = next++) {
+    for (int w = first; w < last; ++w) {
       results[w] = window_rbar(x, spans, first_year, plan[w].start, window_length, work);
     }
-  };
-  if (threads <= 1) {
-    worker();
-    return results;
-  }
-  std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
-  worker();
-  for (auto& thread : pool) thread.join();
+  });
   return results;
 }
 
@@ -297,7 +280,7 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
     }
   }
   const std::vector<WindowRbar> rbars =
-      all_window_rbars(x, spans, first_year, plan, length, thread_count(options.threads, plan.size()));
+      all_window_rbars(x, spans, first_year, plan, length, options.threads);
 
   // Values per calendar row, for the window series count.
   std::vector<long long> values_in_row(years, 0);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "detrend/robust_statistics.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/series_files.hpp"
 #include "engine/sigfree.hpp"
@@ -44,6 +45,9 @@ struct EngineCall {
   // computed afresh.
   bool first_run = false;
   std::string base_name;
+  // The calendar rows each series covers: the rows a per-row summary of a
+  // calendar-row matrix visits.
+  std::vector<RowRange> calendar_rows;
 
   int first_row(int series) const { return data.spans[series].first_year - ify; }
   int length(int series) const { return state.series_lengths[series]; }
@@ -53,6 +57,8 @@ struct EngineCall {
   // The mode calind takes: 1 ratios, 2 residuals.
   int index_mode() const { return ratios() ? 1 : 2; }
   std::array<std::string, 3> series_file_names(SeriesPass pass) const;
+  // The per-row robust summary of a calendar-row matrix of the set's series.
+  RowSummary summarise_rows(const Matrix& matrix, int option) const;
 };
 
 // Set-up: sample depth, mean segment length and mean tree age per row, and

@@ -47,7 +47,7 @@ void set_up(EngineCall& call) {
     const int d = call.first_row(j);
     for (int i = 0; i < n; ++i) results.indices(d + i, j) = static_cast<float>(n);
   }
-  RowSummary segments = robsum(results.indices, nyr, ns, kSummaryArithmeticMean);
+  RowSummary segments = call.summarise_rows(results.indices, kSummaryArithmeticMean);
   state.mean_segment_length = std::move(segments.location);
   results.sample_depth = std::move(segments.count);
 
@@ -57,7 +57,7 @@ void set_up(EngineCall& call) {
     const int d = call.first_row(j);
     for (int i = 0; i < call.length(j); ++i) results.indices(d + i, j) = static_cast<float>(i + 1);
   }
-  RowSummary ages = robsum(results.indices, nyr, ns, kSummaryArithmeticMean);
+  RowSummary ages = call.summarise_rows(results.indices, kSummaryArithmeticMean);
   state.mean_tree_age = std::move(ages.location);
 
   if (call.draws_first_plot) {

@@ -128,10 +128,9 @@ struct EngineState {
   SeriesStore last_iteration;
   int longest_series = 0;
 
-  // Signal-free measurements (series-relative rows) and their indices
-  // (calendar rows) in the current iteration.
+  // Signal-free measurements (series-relative rows) of the current
+  // iteration (regional curve only).
   Matrix signal_free;
-  Matrix signal_free_indices;
 
   // The chronology the next changes are taken against.
   std::vector<float> previous_chronology;

@@ -19,6 +19,10 @@ EngineCall::EngineCall(DataSet& data_set, const EngineOptions& engine_options, E
   results.curve_option = options.curve_option;
   results.retry_counter = options.retry_counter;
   results.stabilisation = options.stabilisation;
+  calendar_rows.reserve(static_cast<std::size_t>(ns));
+  for (const SeriesSpan& span : data.spans) {
+    calendar_rows.push_back({span.first_year - ify, span.last_year - ify + 1});
+  }
 }
 
 int EngineCall::pith_offset(int series) const {
@@ -27,6 +31,10 @@ int EngineCall::pith_offset(int series) const {
 
 float EngineCall::curve_floor(int series) const {
   return series < static_cast<int>(options.curve_floor.size()) ? options.curve_floor[series] : kDefaultCurveFloor;
+}
+
+RowSummary EngineCall::summarise_rows(const Matrix& matrix, int option) const {
+  return robsum(matrix, nyr, ns, option, calendar_rows, options.threads);
 }
 
 std::array<std::string, 3> EngineCall::series_file_names(SeriesPass pass) const {

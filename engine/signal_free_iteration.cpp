@@ -9,6 +9,7 @@
 #include "engine/signal_free_series.hpp"
 #include "platform/console.hpp"
 #include "platform/record_format.hpp"
+#include "platform/thread_pool.hpp"
 #include "plots/biological_age_plots.hpp"
 
 namespace qb {
@@ -52,35 +53,37 @@ void index_and_keep(EngineCall& call, int j, SeriesWork& work) {
   work.x.assign(measured.begin(), measured.end());
   work.index.assign(n, 0.0f);
   calind(work.x, work.curve, work.index, call.index_mode());
-  auto signal_free_indices = call.state.signal_free_indices.column(j).subspan(d, n);
   auto indices = call.results.indices.column(j).subspan(d, n);
-  std::copy(work.index.begin(), work.index.end(), signal_free_indices.begin());
   std::copy(work.index.begin(), work.index.end(), indices.begin());
 
   keep_for_files(call.state.last_iteration, j, work.s, work.curve, work.index, call.options.retry_constant);
 }
 
+// Every series is fitted and indexed on its own, so the series are spread
+// over the threads.
 void per_series_iteration(EngineCall& call, int iteration) {
   EngineState& state = call.state;
-  SeriesWork work;
-  for (int j = 0; j < call.ns; ++j) {
-    const int n = call.length(j);
-    state.floors.at(j, iteration + 1) = 0;
-    take_out_signal(call, j, work);
-    if (!call.ratios()) shift_above_zero(work.s);
+  parallel_for_runs(call.ns, call.options.threads, [&](int first, int last) {
+    SeriesWork work;
+    for (int j = first; j < last; ++j) {
+      const int n = call.length(j);
+      state.floors.at(j, iteration + 1) = 0;
+      take_out_signal(call, j, work);
+      if (!call.ratios()) shift_above_zero(work.s);
 
-    int& recorded = state.curve_options.at(j, iteration + 1);
-    recorded = call.results.curve_option;
-    work.curve.assign(n, 0.0f);
-    curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
-    if (refit_due(call, j, iteration)) {
-      recorded = changed_curve_option(call.results.curve_option);
+      int& recorded = state.curve_options.at(j, iteration + 1);
+      recorded = call.results.curve_option;
       work.curve.assign(n, 0.0f);
       curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
+      if (refit_due(call, j, iteration)) {
+        recorded = changed_curve_option(call.results.curve_option);
+        work.curve.assign(n, 0.0f);
+        curvefits(work.s, work.curve, recorded, call.options.alpha, call.options.stiffness);
+      }
+      if (apply_curve_floor(work.curve, call.curve_floor(j))) state.floors.at(j, iteration + 1) = j + 1;
+      index_and_keep(call, j, work);
     }
-    if (apply_curve_floor(work.curve, call.curve_floor(j))) state.floors.at(j, iteration + 1) = j + 1;
-    index_and_keep(call, j, work);
-  }
+  });
 }
 
 std::string regional_iteration_title(int iteration) {
@@ -89,14 +92,17 @@ std::string regional_iteration_title(int iteration) {
 
 void regional_iteration(EngineCall& call, int iteration) {
   EngineState& state = call.state;
+  parallel_for_runs(call.ns, call.options.threads, [&](int first, int last) {
+    SeriesWork work;
+    for (int j = first; j < last; ++j) {
+      auto column = state.signal_free.column(j);
+      take_out_signal(call, j, work);
+      std::copy(work.s.begin(), work.s.end(), column.begin());
+      std::fill(column.begin() + static_cast<std::ptrdiff_t>(work.s.size()), column.end(), kMissing);
+      state.curve_options.at(j, iteration + 1) = call.results.curve_option;
+    }
+  });
   SeriesWork work;
-  for (int j = 0; j < call.ns; ++j) {
-    auto column = state.signal_free.column(j);
-    std::fill(column.begin(), column.end(), kMissing);
-    take_out_signal(call, j, work);
-    std::copy(work.s.begin(), work.s.end(), column.begin());
-    state.curve_options.at(j, iteration + 1) = call.results.curve_option;
-  }
 
   const std::string title = regional_iteration_title(iteration);
   fit_regional_curve(call, state.signal_free, call.results.curve_option);
@@ -144,8 +150,7 @@ void regional_iteration(EngineCall& call, int iteration) {
 void new_chronology(EngineCall& call, int iteration) {
   EngineState& state = call.state;
   EngineResults& results = call.results;
-  const int nyr = call.nyr;
-  RowSummary summary = robsum(results.indices, nyr, call.ns, call.options.mean_type);
+  RowSummary summary = call.summarise_rows(results.indices, call.options.mean_type);
   state.last_summary = {summary.location, summary.scale, summary.count};
   std::vector<float>& chronology = results.signal_free.value;
   chronology = std::move(summary.location);
@@ -208,7 +213,6 @@ void prepare_iteration(EngineCall& call) {
   results.convergence.clear();
   state.minima = RunningMinima{};
   state.iteration_differences = Matrix(call.nyr, kMaxIterations, 0.0f);
-  state.signal_free_indices = Matrix(call.nyr, call.ns);
   state.last_iteration.reset(state.longest_series, call.ns);
   if (call.options.regional) state.signal_free = Matrix(state.longest_series, call.ns);
   call.report.write("(/36x,'| -------- SIGNAL FREE CONVERGENCE STATISTICS ------- |')");
@@ -220,7 +224,6 @@ EngineOutcome iterate(EngineCall& call) {
   EngineResults& results = call.results;
   while (true) {
     const int iteration = ++results.iterations;
-    state.signal_free_indices.fill(kMissing);
     if (call.options.regional) {
       regional_iteration(call, iteration);
     } else {

@@ -57,7 +57,7 @@ RunningRbar running_rbar(EngineCall& call, std::string_view suffix) {
   // Windows one year apart.
   options.window_overlap = call.options.rbar_window - 1;
   options.quiet = call.results.retry_counter != 0;
-  options.threads = call.options.rbar_threads;
+  options.threads = call.options.threads;
   RunningRbar rbar = runbar(call.results.indices, call.data.spans, call.data.whole, call.state.rbar_depth,
                             call.state.rbar_chronology, options, *file);
   file->close();

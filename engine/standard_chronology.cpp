@@ -88,7 +88,7 @@ void standard_chronology(EngineCall& call) {
   realign_to_calendar_rows(call.data.x, call.data.spans, call.ify);
   realign_to_calendar_rows(results.indices, call.data.spans, call.ify);
 
-  RowSummary summary = robsum(results.indices, nyr, call.ns, call.options.mean_type);
+  RowSummary summary = call.summarise_rows(results.indices, call.options.mean_type);
   std::vector<float>& standard = results.standard.value;
   standard = std::move(summary.location);
   results.standard.sd = std::move(summary.scale);
