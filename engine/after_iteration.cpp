@@ -62,7 +62,13 @@ void after_iteration(EngineCall& call) {
     if (call.options.biweight_plots && call.options.mean_type == kSummaryBiweightMean) {
       draw_biweights(call, "Biweights For Signal Free Chronology");
     }
+    // The overlay plots fit the first detrending's curves again: the index
+    // matrix makes room for them and is then taken again from the last
+    // curves, so no more matrices of the set's size are alive than during
+    // the iteration.
+    results.indices = Matrix();
     series_overlay_plots(call);
+    index_last_iteration(call);
   }
   outcome_message(call);
 }

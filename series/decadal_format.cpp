@@ -202,7 +202,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
   }
 }
 
-void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
+void write_widths(std::string& output, const DecadalSeriesOut& series) {
   const long long count = static_cast<long long>(series.values.size());
   if (count <= 0) return;
   const std::string id = fixed_width(series.id, kIdLength);
@@ -229,14 +229,14 @@ void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
       fields.emplace_back(v);
     }
     if (fields.size() == 12) fields.emplace_back(std::string_view(tag));
-    output.put(render_record(widths_write_format(year), fields));
+    output += render_record(widths_write_format(year), fields);
     if (ended) return;
     year += slots;
     slots = 10;
   }
 }
 
-void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool header) {
+void write_indices(std::string& output, const DecadalSeriesOut& series, bool header) {
   const long long count = static_cast<long long>(series.values.size());
   if (count <= 0) return;
   if (!series.depths.empty() && series.depths.size() < series.values.size()) {
@@ -247,7 +247,7 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
   if (header) {
     const long long last = static_cast<long long>(series.first_year) + count - 1;
     const char* format = (series.first_year <= -1000 || last <= -1000) ? "(a6,2i5)" : "(a6,2i4)";
-    output.write(format, id, series.first_year, last);
+    output += format_record(format, id, series.first_year, last);
   }
   // A first depth below 1 means the caller has no depths: every value counts once.
   const bool unit_depths = series.depths.empty() || series.depths[0] < 1;
@@ -278,7 +278,7 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
       fields.emplace_back(depths[j]);
     }
     fields.emplace_back(std::string_view(tag));
-    output.put(render_record(indices_write_format(year), fields));
+    output += render_record(indices_write_format(year), fields);
     if (ended) return;
     year = year - first_slot + 11;
     first_slot = 1;
@@ -295,6 +295,12 @@ DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state, con
 }
 
 void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series) {
+  std::string records;
+  trrw(mode, records, series);
+  output.put(records);
+}
+
+void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
   switch (mode) {
     case TrrwMode::kWriteWidths: write_widths(output, series); return;
     case TrrwMode::kWriteIndices: write_indices(output, series, false); return;
