@@ -166,17 +166,16 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
     return r;
   }
 
-  double sum = 0.0;
-  for (float v : x) sum += v;
-  const float mean = static_cast<float>(sum / static_cast<double>(n));
-  double squares = 0.0;
-  for (float v : x) {
-    const double dev = static_cast<double>(v) - static_cast<double>(mean);
-    squares += dev * dev;
-  }
-  const float variance = static_cast<float>(squares / static_cast<double>(n - 1));
-
   if (option == kSummaryArithmeticMean) {
+    double sum = 0.0;
+    for (float v : x) sum += v;
+    const float mean = static_cast<float>(sum / static_cast<double>(n));
+    double squares = 0.0;
+    for (float v : x) {
+      const double dev = static_cast<double>(v) - static_cast<double>(mean);
+      squares += dev * dev;
+    }
+    const float variance = static_cast<float>(squares / static_cast<double>(n - 1));
     r.location = mean;
     r.scale = std::sqrt(variance);
     set_unit_weights();

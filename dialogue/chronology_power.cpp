@@ -1,9 +1,11 @@
 #include "dialogue/chronology_power.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "detrend/blackman_tukey.hpp"
 #include "platform/text_file.hpp"
+#include "platform/thread_pool.hpp"
 #include "plots/power_plot.hpp"
 
 namespace qb {
@@ -90,8 +92,13 @@ void spectra(Console& console, const SpectrumInput& input, bool raw_data_average
   const int m = maximum_lag(n);
   Spectra s;
   std::vector<float> second_frequency;
-  if (!auto_spectrum(input.first, m, s.frequency, s.first) ||
-      !auto_spectrum(input.second, m, second_frequency, s.second)) {
+  // The two spectra are independent: one per thread.
+  std::array<bool, 2> done{};
+  parallel_for(2, 0, [&](int k) {
+    done[k] = k == 0 ? auto_spectrum(input.first, m, s.frequency, s.first)
+                     : auto_spectrum(input.second, m, second_frequency, s.second);
+  });
+  if (!done[0] || !done[1]) {
     console.write("(/1x,'No spectra: ',i5,' years reach a sample depth of 5; at least 9 are needed.')", n);
     return;
   }
