@@ -21,7 +21,7 @@ TextOutput create_titled(const std::string& name, std::string_view title) {
 
 // Rings rendered at a time: enough for every thread to have work, few
 // enough that the text waiting to be written stays small.
-constexpr long long kRingsPerBatch = 1 << 18;
+constexpr long long kRingsPerBatch = 1 << 16;
 
 void write_file(TextOutput& file, const DataSet& data, SeriesFile which, std::string_view tag,
                 const SeriesFileValues& values, int threads) {
