@@ -117,7 +117,8 @@ struct EngineState {
   //
   // Per-series curves: the fitted curve of every series (series-relative
   // rows, floor applied), of the first detrending and then of the latest
-  // iteration.
+  // iteration. Released with `signal_free` once the iteration's plots are
+  // drawn.
   Matrix series_curves;
   // Regional curve: the fits by biological age the latest pass indexed with
   // (a refit within an iteration adds one), and the one each series took.

@@ -57,7 +57,6 @@ void first_detrending(EngineCall& call) {
     state.pass_fits.assign(1, state.fitted_curve);
     state.series_fit.assign(call.ns, 0);
   } else {
-    // Storage of the previous call is reused, not held beside a new one.
     state.series_curves.resize(state.longest_series, call.ns);
   }
 

@@ -43,6 +43,14 @@ std::array<std::string, 3> EngineCall::series_file_names(SeriesPass pass) const 
 
 namespace {
 
+// What the series files and plots were derived from is not needed past the
+// iteration's plots: the running Rbar of the next stage, and the next call,
+// find the memory free.
+void release_series_storage(EngineState& state) {
+  state.series_curves = Matrix();
+  state.signal_free = Matrix();
+}
+
 // A data set the engine cannot standardise at all: the driver never passes
 // one, so this is a guard against a caller's mistake, not a dialogue.
 void check_data_set(const DataSet& data) {
@@ -72,8 +80,12 @@ EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& 
   const bool stabilise = options.rbar_window != 0;
   if (stabilise) standard_stabilisation_pass(call);
   results.outcome = signal_free_iteration(call);
-  if (results.outcome == EngineOutcome::kRetryRequested) return results;
+  if (results.outcome == EngineOutcome::kRetryRequested) {
+    release_series_storage(state);
+    return results;
+  }
   after_iteration(call);
+  release_series_storage(state);
   adjust_chronologies(call);
   if (stabilise) signal_free_stabilisation_pass(call);
   iteration_plots(call);

@@ -446,7 +446,9 @@ TEST(SigfreeThreads, OneThreadAndAllThreadsGiveTheSameRuns) {
     const WholeRun one = run_in_directory(*data, serial);
     const WholeRun all = run_in_directory(*data, parallel);
     SCOPED_TRACE(options.regional ? "regional" : std::to_string(options.curve_option));
-    if (&options == &cases[0].second) EXPECT_GT(count_of(one.last.shown, ">> sbr curve:  only"), 10);
+    if (&options == &cases[0].second) {
+      EXPECT_GT(count_of(one.last.shown, ">> sbr curve:  only"), 10);
+    }
     expect_same_runs(one, all);
   }
 }
