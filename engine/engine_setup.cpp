@@ -12,6 +12,12 @@ namespace {
 // realignment can move each series in place.
 void ensure_calendar_rows(Matrix& x, int nyr, int ns) {
   if (x.rows() >= nyr && x.cols() >= ns) return;
+  if (x.cols() >= ns) {
+    // In place: the storage of the previous call's realigned matrix is
+    // large enough, and memory already in use costs nothing to write.
+    x.add_rows(nyr);
+    return;
+  }
   Matrix grown(std::max(nyr, x.rows()), std::max(ns, x.cols()));
   for (int j = 0; j < x.cols(); ++j) {
     std::copy(x.column(j).begin(), x.column(j).end(), grown.column(j).begin());

@@ -1,0 +1,40 @@
+#include "platform/large_buffer.hpp"
+
+#include <cstdlib>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace qb {
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Below this a buffer would waste much of its last huge page.
+constexpr std::size_t kLargeBuffer = std::size_t{4} << 20;
+
+std::size_t rounded_to_huge_pages(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+
+}  // namespace
+
+void* allocate_large_buffer(std::size_t bytes) {
+  if (bytes < kLargeBuffer) return ::operator new(bytes);
+  const std::size_t size = rounded_to_huge_pages(bytes);
+  void* buffer = std::aligned_alloc(kHugePage, size);
+  if (buffer == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // Only advice: without huge pages the buffer is an ordinary one.
+  madvise(buffer, size, MADV_HUGEPAGE);
+#endif
+  return buffer;
+}
+
+void free_large_buffer(void* buffer, std::size_t bytes) {
+  if (bytes < kLargeBuffer) {
+    ::operator delete(buffer);
+    return;
+  }
+  std::free(buffer);
+}
+
+}  // namespace qb
