@@ -87,6 +87,25 @@ TEST(SigfreeSetUp, SegmentLengthTreeAgeAndRealignment) {
   EXPECT_EQ(run.results.indices(140, 1), kMissing);
   EXPECT_EQ(state.first_run.nss1, 40);
   EXPECT_EQ(state.first_run.nss2, 40);
+
+  // As loaded, the matrix has rows for the longest series only; it grows to
+  // calendar rows, again in the storage of the previous call when the
+  // driver copies the saved measurements back into it.
+  DataSet apart = make_data_set({{1000, rings(100, 0.0f)}, {1050, rings(100, 1.0f)}});
+  Matrix loaded_rows(100, 2);
+  for (int j = 0; j < 2; ++j) {
+    for (int r = 0; r < 100; ++r) loaded_rows(r, j) = apart.x(r, j);
+  }
+  EngineState apart_state;
+  for (int run_number = 0; run_number < 2; ++run_number) {
+    apart.x = loaded_rows;
+    run_engine(apart, per_series(6), apart_state, empty_answers(50));
+    ASSERT_GE(apart.x.rows(), 150);
+    for (int r = 0; r < 150; ++r) {
+      EXPECT_EQ(apart.x(r, 0), r < 100 ? loaded_rows(r, 0) : kMissing) << r;
+      EXPECT_EQ(apart.x(r, 1), r < 50 ? kMissing : loaded_rows(r - 50, 1)) << r;
+    }
+  }
 }
 
 TEST(SigfreeRuns, ARetryRunReusesTheFirstRunsValuesAndAsksNothingNew) {
