@@ -5,7 +5,7 @@
 // arithmetic mean (1). The second argument is the running RBAR window: 0
 // stabilises nothing, 51 (the programs' default) runs both stabilisation
 // passes with the age-dependent spline stabilisation; the third the threads
-// the running Rbar may use. Answers are scripted (every question takes its
+// the engine may use. Answers are scripted (every question takes its
 // default) and plots go to the null device. The call measured is the one
 // that goes through every stage: after the convergence retries the drivers
 // would run first (their number is reported).
