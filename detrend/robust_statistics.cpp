@@ -46,23 +46,41 @@ FiveNumberSummary summary_of_ordered(std::span<const float> x) {
   return s;
 }
 
-// The five-number summary by selection: only the order statistics that the
-// fourths use are put in place, which gives the same values as a full sort.
-FiveNumberSummary summary_by_selection(std::span<float> x) {
+// The m-th and (m + 1)-th smallest absolute deviations from the median of a
+// sorted vector. x - median rises with x (rounding keeps the order), so the
+// deviations fall to the median and rise after it: two sorted runs, merged
+// from the median outwards. Equal values are equal deviations, so the order
+// statistics are those of any sort of the deviations.
+struct MiddleDeviations {
+  float lower = 0.0f;
+  float upper = 0.0f;
+};
+MiddleDeviations middle_deviations(std::span<const float> x, float median, std::ptrdiff_t m) {
   const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
-  const std::ptrdiff_t h = n / 2;
-  const std::ptrdiff_t m = (n + 1) / 2;
-  const std::ptrdiff_t k = m / 2;
-  std::array<std::ptrdiff_t, 8> positions{1, n, n - h, h + 1, m - k, k + 1, n - k, n - m + k + 1};
-  std::sort(positions.begin(), positions.end());
-  auto from = x.begin();
-  for (std::ptrdiff_t p : positions) {
-    auto target = x.begin() + (p - 1);
-    if (target < from) continue;  // already placed by an equal position
-    std::nth_element(from, target, x.end());
-    from = target + 1;
+  // A NaN, or an infinite median, has no place in that order: select among
+  // the deviations themselves.
+  if (!std::isfinite(median) || std::any_of(x.begin(), x.end(), [](float v) { return std::isnan(v); })) {
+    thread_local std::vector<float> deviations;
+    deviations.resize(x.size());
+    for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
+    const auto middle = deviations.begin() + (m - 1);
+    std::nth_element(deviations.begin(), middle, deviations.end());
+    return {*middle, m < n ? *std::min_element(middle + 1, deviations.end()) : *middle};
   }
-  return summary_of_ordered(x);
+  std::ptrdiff_t below = std::partition_point(x.begin(), x.end(), [&](float v) { return v - median < 0.0f; }) -
+                         x.begin() - 1;
+  std::ptrdiff_t above = below + 1;
+  const auto next = [&] {
+    if (below >= 0 && (above >= n || std::fabs(x[below] - median) <= std::fabs(x[above] - median))) {
+      return std::fabs(x[below--] - median);
+    }
+    return std::fabs(x[above++] - median);
+  };
+  for (std::ptrdiff_t k = 1; k < m; ++k) next();
+  MiddleDeviations middle;
+  middle.lower = next();
+  middle.upper = m < n ? next() : middle.lower;
+  return middle;
 }
 
 }  // namespace
@@ -207,16 +225,10 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
   // Tukey's biweight mean: four steps from the median with the tuning
   // constant 7.5 MAD for both location and scale.
   const float median = fourths.median;
-  thread_local std::vector<float> deviations;
-  deviations.resize(static_cast<std::size_t>(n));
-  for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
-  // Only the middle order statistics of the deviations are needed; selecting
-  // them gives the same values as sorting the whole vector.
   const std::ptrdiff_t m = (n + 1) / 2;
-  auto middle = deviations.begin() + (m - 1);
-  std::nth_element(deviations.begin(), middle, deviations.end());
-  const float lower_middle = *middle;
-  const float upper_middle = (n - m + 1 == m) ? lower_middle : *std::min_element(middle + 1, deviations.end());
+  const MiddleDeviations middle = middle_deviations(x, median, m);
+  const float lower_middle = middle.lower;
+  const float upper_middle = (n - m + 1 == m) ? lower_middle : middle.upper;
   const float mad = (upper_middle + lower_middle) * 0.5f;
 
   if (mad < 0.0001f && n >= 6) {
@@ -310,7 +322,7 @@ void summarise_tiles(const Matrix& x, int nrow, int nser, int option, std::span<
       r.location[i] = ls.location;
       r.scale[i] = ls.scale;
       if (count >= 6) {
-        const FiveNumberSummary s = summary_by_selection(std::span<float>(weights.data(), count));
+        const FiveNumberSummary s = mfs(std::span<float>(weights.data(), count));
         r.weights(i, 0) = s.min;
         r.weights(i, 1) = s.lower;
         r.weights(i, 2) = s.median;

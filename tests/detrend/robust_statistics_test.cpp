@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "platform/bounds.hpp"
@@ -137,6 +138,19 @@ TEST(Biweight, SummaryOptionsAndSmallSampleRules) {
   EXPECT_FLOAT_EQ(r.scale, 0.0f);
 
   // Five values and identical values: see the per-row summary below.
+  // At most five values give the median and 1.5 MAD; the MAD takes the middle
+  // deviations from both sides of the median, for odd and even counts.
+  const std::vector<std::tuple<std::vector<float>, float, float>> small{
+      {{100, 4, 3, 2, 1}, 3.0f, 1.5f},            // deviations 0 1 1 2 97
+      {{10, 1, 2, 4}, 3.0f, 2.25f},               // 1 1 2 7: (1 + 2) / 2
+      {{9, -5, 0.75f, 0.5f, 0}, 0.5f, 0.75f},     // 0 0.25 0.5 5.5 8.5
+      {{1, 5}, 3.0f, 3.0f},                       // 2 2
+      {{-4, -1, -1, -2}, -1.5f, 0.75f}};          // 0.5 0.5 0.5 2.5
+  for (auto [values, median, scale] : small) {
+    r = biwgt(values, kSummaryBiweightMean);
+    EXPECT_FLOAT_EQ(r.location, median);
+    EXPECT_FLOAT_EQ(r.scale, scale);
+  }
 
   // The arithmetic option neither sorts nor weights.
   std::vector<float> values{3, 1, 2, 6};
