@@ -280,7 +280,7 @@ namespace {
 // Rows are gathered a tile at a time, column by column into a row-major
 // tile, so that each column is read sequentially instead of one cache line
 // per value.
-constexpr int kTileRows = 64;
+constexpr int kTileRows = 16;
 
 // Summarises the rows of tiles [first_tile, last_tile).
 void summarise_tiles(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered,

@@ -2,6 +2,7 @@
 
 #include "engine/engine_call.hpp"
 #include "platform/console.hpp"
+#include "platform/large_buffer.hpp"
 #include "series/file_names.hpp"
 
 namespace qb {
@@ -65,6 +66,9 @@ void check_data_set(const DataSet& data) {
 
 EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& state, ReportFile& report) {
   check_data_set(data);
+  // What the loading of the set and the previous call freed goes back to
+  // the system before the call builds its own matrices.
+  release_free_memory();
   EngineResults results;
   EngineCall call(data, options, state, report, results);
 

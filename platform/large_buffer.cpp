@@ -5,21 +5,26 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace qb {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-// Below this a buffer would waste much of its last huge page.
 constexpr std::size_t kLargeBuffer = std::size_t{4} << 20;
+constexpr std::size_t kPage = 4096;
 
-std::size_t rounded_to_huge_pages(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+// Aligned to a huge page but not padded to one: the tail of the buffer that
+// fills no whole huge page takes ordinary pages.
+std::size_t rounded_to_pages(std::size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
 
 }  // namespace
 
 void* allocate_large_buffer(std::size_t bytes) {
   if (bytes < kLargeBuffer) return ::operator new(bytes);
-  const std::size_t size = rounded_to_huge_pages(bytes);
+  const std::size_t size = rounded_to_pages(bytes);
   void* buffer = std::aligned_alloc(kHugePage, size);
   if (buffer == nullptr) throw std::bad_alloc();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -35,6 +40,12 @@ void free_large_buffer(void* buffer, std::size_t bytes) {
     return;
   }
   std::free(buffer);
+}
+
+void release_free_memory() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
 }
 
 }  // namespace qb

@@ -17,6 +17,12 @@ namespace qb {
 void* allocate_large_buffer(std::size_t bytes);
 void free_large_buffer(void* buffer, std::size_t bytes);
 
+// Hands the memory that finished work freed back to the system. Work spread
+// over threads frees its storage into each thread's own pool, where it
+// would otherwise stay resident, with every thread's share, through the
+// stages after it.
+void release_free_memory();
+
 template <class T>
 struct LargeBufferAllocator {
   using value_type = T;
