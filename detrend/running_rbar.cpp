@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "platform/console.hpp"
+#include "platform/record_format.hpp"
 #include "platform/thread_pool.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -638,13 +640,13 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
   }
 
   out.write("(' YEAR     NC   RBAR1    EPS1   NEFF1   RBAR2    EPS2   NEFF2')");
-  for (int r = 0; r < years; ++r) {
+  out.put(render_in_parallel(years, options.threads, [&](int r) {
     const float n = static_cast<float>(depth[r]);
     const float eps1 = any_window ? expressed_population_signal(n, result.rbar1[r]) : kNoRbar;
     const float eps2 = any_window ? expressed_population_signal(n, result.rbar2[r]) : kNoRbar;
-    out.write("(i5,i7,6f8.3)", first_year + r, depth[r], result.rbar1[r], eps1, result.neff1[r], result.rbar2[r],
-              eps2, result.neff2[r]);
-  }
+    return format_record("(i5,i7,6f8.3)", first_year + r, depth[r], result.rbar1[r], eps1, result.neff1[r],
+                         result.rbar2[r], eps2, result.neff2[r]);
+  }));
   return result;
 }
 

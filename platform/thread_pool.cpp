@@ -5,6 +5,8 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -160,6 +162,24 @@ void parallel_for_runs(int count, int threads, const std::function<void(int, int
     const int last = static_cast<int>(static_cast<long long>(count) * (k + 1) / runs);
     body(first, last);
   });
+}
+
+std::string render_in_parallel(int count, int threads, const std::function<std::string(int)>& render) {
+  std::mutex runs_mutex;
+  std::vector<std::pair<int, std::string>> pieces;
+  parallel_for_runs(count, threads, [&](int first, int last) {
+    std::string text;
+    for (int i = first; i < last; ++i) text += render(i);
+    std::lock_guard lock(runs_mutex);
+    pieces.emplace_back(first, std::move(text));
+  });
+  std::sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::size_t size = 0;
+  for (const auto& piece : pieces) size += piece.second.size();
+  std::string joined;
+  joined.reserve(size);
+  for (const auto& piece : pieces) joined += piece.second;
+  return joined;
 }
 
 }  // namespace qb

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace qb {
 
@@ -28,5 +29,9 @@ void parallel_for(int count, int threads, const std::function<void(int)>& body);
 // unequal cost even out, and calls body(first, last) for each run through
 // parallel_for: for loops whose items share work storage within a run.
 void parallel_for_runs(int count, int threads, const std::function<void(int, int)>& body);
+
+// The records render(0) .. render(count - 1), rendered side by side and
+// joined in index order: a table of many lines costs the time of a few.
+std::string render_in_parallel(int count, int threads, const std::function<std::string(int)>& render);
 
 }  // namespace qb
