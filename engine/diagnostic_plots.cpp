@@ -127,7 +127,7 @@ void draw_biweights(const EngineCall& call, std::string_view title) {
   spaghetti(call.state.weight_summary, plot);
 }
 
-void series_overlay_plots(const EngineCall& call) {
+void series_overlay_plots(const EngineCall& call, Matrix& storage) {
   const EngineState& state = call.state;
   const int ns = call.ns;
   const float constant = call.options.retry_constant;
@@ -136,7 +136,8 @@ void series_overlay_plots(const EngineCall& call) {
   // The first detrending's curves are fitted again rather than kept through
   // the iteration beside its own; any message of theirs was shown the first
   // time.
-  Matrix first_curves(state.longest_series, ns);
+  Matrix& first_curves = storage;
+  first_curves.resize(state.longest_series, ns);
   parallel_for_runs(ns, call.options.threads, [&](int begin, int end) {
     ConsoleRecording shown_before;
     ConsoleRecordingScope quiet(shown_before);

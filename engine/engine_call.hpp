@@ -111,7 +111,8 @@ void realign_to_calendar_rows(Matrix& matrix, const std::vector<SeriesSpan>& spa
 // iteration limit or rises. Returns how it ended.
 EngineOutcome signal_free_iteration(EngineCall& call);
 
-// The index matrix of the last iteration made again from its curves.
+// The index matrix of the last iteration made again from its curves, in
+// the storage results.indices holds.
 void index_last_iteration(EngineCall& call);
 
 // After the iteration: the final signal-free chronology, the regional curves file and
@@ -150,8 +151,9 @@ void final_detrending(EngineCall& call, std::vector<float>& chronology);
 void draw_biweights(const EngineCall& call, std::string_view title);
 
 // Without a regional curve: the series' measurements, curves and indices
-// of the first detrending against those of the last iteration.
-void series_overlay_plots(const EngineCall& call);
+// of the first detrending against those of the last iteration. The first
+// detrending's curves are fitted again into `storage`.
+void series_overlay_plots(const EngineCall& call, Matrix& storage);
 
 // The convergence statistics, the iteration differences and the smoothed
 // chronology of every iteration.

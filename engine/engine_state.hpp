@@ -77,6 +77,11 @@ struct EngineState {
   // chronology 0 of every run of the data set.
   std::vector<float> pre_iteration_standard;
 
+  // Storage only: the driver hands back the index matrix of the previous
+  // call's results, and the next call writes its own into it instead of
+  // mapping the memory afresh.
+  Matrix index_storage;
+
   // --- Set by every call before use ---------------------------------------
 
   // Per calendar row: mean segment length and mean tree age of the series

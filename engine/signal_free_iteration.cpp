@@ -168,7 +168,7 @@ void iteration_signal_free(const EngineCall& call, int series, std::vector<float
 }
 
 void index_last_iteration(EngineCall& call) {
-  call.results.indices = Matrix(call.nyr, call.ns);
+  call.results.indices.resize(call.nyr, call.ns);
   parallel_for_runs(call.ns, call.options.threads, [&](int first, int last) {
     SeriesWork work;
     for (int j = first; j < last; ++j) {
