@@ -476,8 +476,10 @@ std::vector<WindowRbar> all_window_rbars(const Matrix& x, std::span<const Series
   const int windows = static_cast<int>(plan.size());
   std::vector<int> group_starts;
   std::vector<int> first_members, members;
+  std::size_t most_members = 0;
   for (int w = 0; w < windows; ++w) {
     window_members(spans, plan[w].start, window_length, members);
+    most_members = std::max(most_members, members.size());
     if (group_starts.empty() || w - group_starts.back() >= kWindowGroup || members != first_members) {
       group_starts.push_back(w);
       std::swap(first_members, members);
@@ -485,6 +487,16 @@ std::vector<WindowRbar> all_window_rbars(const Matrix& x, std::span<const Series
   }
   const int groups = static_cast<int>(group_starts.size());
   group_starts.push_back(windows);
+
+  // A group's work storage grows with the members of its windows; the
+  // threads are limited so that all of them together stay within a fixed
+  // budget, however many the machine has.
+  constexpr std::size_t kWorkBudget = std::size_t{32} << 20;
+  const std::size_t stride = (most_members + kColumnBlock - 1) / kColumnBlock * kColumnBlock;
+  const std::size_t group_bytes =
+      kWindowGroup * (static_cast<std::size_t>(window_length) + kRowBlock + 2) * stride * sizeof(float);
+  const int affordable = static_cast<int>(std::max<std::size_t>(1, kWorkBudget / std::max<std::size_t>(group_bytes, 1)));
+  threads = std::min(threads > 0 ? threads : hardware_threads(), affordable);
 
   std::vector<WindowRbar> results(plan.size());
   parallel_for_runs(groups, threads, [&](int first, int last) {
