@@ -455,8 +455,10 @@ TEST(SigfreeThreads, OneThreadAndAllThreadsGiveTheSameRuns) {
   EngineOptions rcs = regional(-2);
   rcs.mean_type = kSummaryBiweightMean;
   rcs.rbar_window = 51;
+  EngineOptions smoother = per_series(-5);
+  smoother.index_type = IndexType::kResiduals;
   const std::vector<std::pair<const DataSet*, EngineOptions>> cases{
-      {&short_and_long, exponential}, {&real, spline}, {&real, rcs}};
+      {&short_and_long, exponential}, {&short_and_long, smoother}, {&real, spline}, {&real, rcs}};
   for (const auto& [data, options] : cases) {
     EngineOptions serial = options;
     serial.threads = 1;
