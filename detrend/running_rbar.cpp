@@ -575,11 +575,14 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
   const std::vector<WindowRbar> rbars =
       all_window_rbars(x, spans, first_year, plan, length, options.threads);
 
-  // Values per calendar row, for the window series count.
+  // Values per calendar row, for the window series count: only the rows
+  // of each series' span are visited.
   std::vector<long long> values_in_row(years, 0);
   for (int j = 0; j < static_cast<int>(spans.size()); ++j) {
     const auto column = x.column(j);
-    for (int r = 0; r < years; ++r) {
+    const int from = std::max(spans[j].first_year - first_year, 0);
+    const int to = std::min(spans[j].last_year - first_year + 1, years);
+    for (int r = from; r < to; ++r) {
       if (!is_missing(column[r])) ++values_in_row[r];
     }
   }
