@@ -24,12 +24,6 @@
 namespace qb {
 namespace {
 
-// Correlations of all pairs in a window are computed as one blocked product of
-// the centred window matrix with itself. Every pair still gets exactly the
-// single-precision operations of pearsn in the same order (means and sums of
-// squares per series, the cross products summed over years in year order),
-// so each correlation is bit-identical to pearsn on the two columns; only
-// the work shared between pairs is done once.
 #if defined(QB_HAVE_X86_VECTORS)
 // Each kernel below exists for the widest vectors the processor has; all of
 // them give the same bits.
@@ -43,6 +37,12 @@ bool has_avx512() {
 }
 #endif
 
+// Correlations of all pairs in a window are computed as one blocked product of
+// the centred window matrix with itself. Every pair still gets exactly the
+// single-precision operations of pearsn in the same order (means and sums of
+// squares per series, the cross products summed over years in year order),
+// so each correlation is bit-identical to pearsn on the two columns; only
+// the work shared between pairs is done once.
 using Lane8 = float __attribute__((vector_size(32)));
 constexpr int kLaneWidth = 8;
 constexpr int kColumnBlock = 2 * kLaneWidth;
