@@ -248,7 +248,7 @@ void prepare_iteration(EngineCall& call) {
   results.iterations = 0;
   results.convergence.clear();
   state.minima = RunningMinima{};
-  state.iteration_differences = Matrix(call.nyr, kMaxIterations, 0.0f);
+  state.iteration_differences.resize(call.nyr, kMaxIterations, 0.0f);
   if (call.options.regional) state.signal_free.resize(state.longest_series, call.ns);
   call.report.write("(/36x,'| -------- SIGNAL FREE CONVERGENCE STATISTICS ------- |')");
   call.report.write("(36x,'UW MN ABSD     UW MD ABSD     WT MN ABSD     WT MD ABSD')");

@@ -13,18 +13,20 @@ namespace qb {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-constexpr std::size_t kLargeBuffer = std::size_t{4} << 20;
+constexpr std::size_t kLargeBuffer = std::size_t{1} << 20;
 constexpr std::size_t kPage = 4096;
+// Up to this size a buffer is padded to whole huge pages; above it the tail
+// that fills no whole huge page takes ordinary pages, so that the padding
+// of the largest matrices does not add to the peak.
+constexpr std::size_t kPaddedBuffer = std::size_t{16} << 20;
 
-// Aligned to a huge page but not padded to one: the tail of the buffer that
-// fills no whole huge page takes ordinary pages.
-std::size_t rounded_to_pages(std::size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
+std::size_t rounded_up(std::size_t bytes, std::size_t unit) { return (bytes + unit - 1) / unit * unit; }
 
 }  // namespace
 
 void* allocate_large_buffer(std::size_t bytes) {
   if (bytes < kLargeBuffer) return ::operator new(bytes);
-  const std::size_t size = rounded_to_pages(bytes);
+  const std::size_t size = rounded_up(bytes, bytes <= kPaddedBuffer ? kHugePage : kPage);
   void* buffer = std::aligned_alloc(kHugePage, size);
   if (buffer == nullptr) throw std::bad_alloc();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)

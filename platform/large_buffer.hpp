@@ -3,9 +3,10 @@
 // A fresh page of memory costs a fault when it is first written, and on
 // virtual machines a fault can cost microseconds: the matrices of a long
 // site would spend more time being mapped than being computed. Buffers of a
-// few megabytes and more are therefore asked to be backed by huge pages
+// megabyte and more are therefore asked to be backed by huge pages
 // (where the kernel offers transparent huge pages), which cuts the faults
-// by a factor of 512. Smaller buffers come from the ordinary allocator.
+// by a factor of 512. Buffers under a megabyte come from the ordinary
+// allocator.
 #pragma once
 
 #include <cstddef>
