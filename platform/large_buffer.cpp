@@ -45,8 +45,11 @@ void free_large_buffer(void* buffer, std::size_t bytes) {
 }
 
 void release_free_memory() {
-#if defined(__GLIBC__)
-  malloc_trim(0);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+  // Memory handed back is faulted in again when it is used again: only a
+  // large amount is worth it.
+  constexpr std::size_t kWorthReleasing = std::size_t{16} << 20;
+  if (mallinfo2().fordblks >= kWorthReleasing) malloc_trim(0);
 #endif
 }
 
