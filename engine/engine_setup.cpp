@@ -41,7 +41,7 @@ void set_up(EngineCall& call) {
   state.marked_series = -1;
   state.curve_options.reset(ns);
   state.floors.reset(ns);
-  results.indices = std::move(state.index_storage);
+  results.indices = std::move(state.recycled.indices);
   results.indices.resize(nyr, ns);
 
   // Each series' segment length on every row it covers: their per-row mean

@@ -77,10 +77,14 @@ struct EngineState {
   // chronology 0 of every run of the data set.
   std::vector<float> pre_iteration_standard;
 
-  // Storage only: the driver hands back the index matrix of the previous
-  // call's results, and the next call writes its own into it instead of
-  // mapping the memory afresh.
-  Matrix index_storage;
+  // Storage only: the driver hands back the matrices of the previous call's
+  // results, and the next call writes its own into them instead of mapping
+  // the memory afresh.
+  struct RecycledMatrices {
+    Matrix indices;
+    Matrix iteration_chronologies;
+  };
+  RecycledMatrices recycled;
 
   // --- Set by every call before use ---------------------------------------
 
