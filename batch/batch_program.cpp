@@ -92,8 +92,11 @@ class BatchProgram {
   // The road of one data set; each step is a function of its own.
   void process(DataSetRun& run) {
     open_report(run);
-    auto data_file = open_data_file(run);
-    load(run, data_file);
+    {
+      // The file's text is no longer needed once the data set is loaded.
+      auto data_file = open_data_file(run);
+      load(run, data_file);
+    }
     test_missing_values(run);
     test_coverage(run);
     write_span_summary(console_, run.report, run.data);

@@ -5,7 +5,7 @@
 // arithmetic mean (1). The second argument is the running RBAR window: 0
 // stabilises nothing, 51 (the programs' default) runs both stabilisation
 // passes with the age-dependent spline stabilisation; the third the threads
-// the running Rbar may use. Answers are scripted (every question takes its
+// the engine may use. Answers are scripted (every question takes its
 // default) and plots go to the null device. The call measured is the one
 // that goes through every stage: after the convergence retries the drivers
 // would run first (their number is reported).
@@ -141,7 +141,7 @@ void run_engine(benchmark::State& bench, const qb::EngineOptions& options) {
 void set_arguments(benchmark::State& bench, qb::EngineOptions& options) {
   options.mean_type = static_cast<int>(bench.range(0));
   options.rbar_window = static_cast<int>(bench.range(1));
-  options.rbar_threads = static_cast<int>(bench.range(2));
+  options.threads = static_cast<int>(bench.range(2));
   options.stabilisation = options.rbar_window != 0 ? 1 : 0;
   options.file_name = "generated.rwl";
 }

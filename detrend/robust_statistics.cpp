@@ -7,6 +7,7 @@
 
 #include "platform/bounds.hpp"
 #include "platform/console.hpp"
+#include "platform/thread_pool.hpp"
 
 namespace qb {
 namespace {
@@ -45,23 +46,41 @@ FiveNumberSummary summary_of_ordered(std::span<const float> x) {
   return s;
 }
 
-// The five-number summary by selection: only the order statistics that the
-// fourths use are put in place, which gives the same values as a full sort.
-FiveNumberSummary summary_by_selection(std::span<float> x) {
+// The m-th and (m + 1)-th smallest absolute deviations from the median of a
+// sorted vector. x - median rises with x (rounding keeps the order), so the
+// deviations fall to the median and rise after it: two sorted runs, merged
+// from the median outwards. Equal values are equal deviations, so the order
+// statistics are those of any sort of the deviations.
+struct MiddleDeviations {
+  float lower = 0.0f;
+  float upper = 0.0f;
+};
+MiddleDeviations middle_deviations(std::span<const float> x, float median, std::ptrdiff_t m) {
   const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(x.size());
-  const std::ptrdiff_t h = n / 2;
-  const std::ptrdiff_t m = (n + 1) / 2;
-  const std::ptrdiff_t k = m / 2;
-  std::array<std::ptrdiff_t, 8> positions{1, n, n - h, h + 1, m - k, k + 1, n - k, n - m + k + 1};
-  std::sort(positions.begin(), positions.end());
-  auto from = x.begin();
-  for (std::ptrdiff_t p : positions) {
-    auto target = x.begin() + (p - 1);
-    if (target < from) continue;  // already placed by an equal position
-    std::nth_element(from, target, x.end());
-    from = target + 1;
+  // A NaN, or an infinite median, has no place in that order: select among
+  // the deviations themselves.
+  if (!std::isfinite(median) || std::any_of(x.begin(), x.end(), [](float v) { return std::isnan(v); })) {
+    thread_local std::vector<float> deviations;
+    deviations.resize(x.size());
+    for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
+    const auto middle = deviations.begin() + (m - 1);
+    std::nth_element(deviations.begin(), middle, deviations.end());
+    return {*middle, m < n ? *std::min_element(middle + 1, deviations.end()) : *middle};
   }
-  return summary_of_ordered(x);
+  std::ptrdiff_t below = std::partition_point(x.begin(), x.end(), [&](float v) { return v - median < 0.0f; }) -
+                         x.begin() - 1;
+  std::ptrdiff_t above = below + 1;
+  const auto next = [&] {
+    if (below >= 0 && (above >= n || std::fabs(x[below] - median) <= std::fabs(x[above] - median))) {
+      return std::fabs(x[below--] - median);
+    }
+    return std::fabs(x[above++] - median);
+  };
+  for (std::ptrdiff_t k = 1; k < m; ++k) next();
+  MiddleDeviations middle;
+  middle.lower = next();
+  middle.upper = m < n ? next() : middle.lower;
+  return middle;
 }
 
 }  // namespace
@@ -165,17 +184,16 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
     return r;
   }
 
-  double sum = 0.0;
-  for (float v : x) sum += v;
-  const float mean = static_cast<float>(sum / static_cast<double>(n));
-  double squares = 0.0;
-  for (float v : x) {
-    const double dev = static_cast<double>(v) - static_cast<double>(mean);
-    squares += dev * dev;
-  }
-  const float variance = static_cast<float>(squares / static_cast<double>(n - 1));
-
   if (option == kSummaryArithmeticMean) {
+    double sum = 0.0;
+    for (float v : x) sum += v;
+    const float mean = static_cast<float>(sum / static_cast<double>(n));
+    double squares = 0.0;
+    for (float v : x) {
+      const double dev = static_cast<double>(v) - static_cast<double>(mean);
+      squares += dev * dev;
+    }
+    const float variance = static_cast<float>(squares / static_cast<double>(n - 1));
     r.location = mean;
     r.scale = std::sqrt(variance);
     set_unit_weights();
@@ -207,16 +225,10 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
   // Tukey's biweight mean: four steps from the median with the tuning
   // constant 7.5 MAD for both location and scale.
   const float median = fourths.median;
-  thread_local std::vector<float> deviations;
-  deviations.resize(static_cast<std::size_t>(n));
-  for (std::ptrdiff_t i = 0; i < n; ++i) deviations[i] = std::fabs(x[i] - median);
-  // Only the middle order statistics of the deviations are needed; selecting
-  // them gives the same values as sorting the whole vector.
   const std::ptrdiff_t m = (n + 1) / 2;
-  auto middle = deviations.begin() + (m - 1);
-  std::nth_element(deviations.begin(), middle, deviations.end());
-  const float lower_middle = *middle;
-  const float upper_middle = (n - m + 1 == m) ? lower_middle : *std::min_element(middle + 1, deviations.end());
+  const MiddleDeviations middle = middle_deviations(x, median, m);
+  const float lower_middle = middle.lower;
+  const float upper_middle = (n - m + 1 == m) ? lower_middle : middle.upper;
   const float mad = (upper_middle + lower_middle) * 0.5f;
 
   if (mad < 0.0001f && n >= 6) {
@@ -263,7 +275,66 @@ LocationScale biwgt(std::span<float> x, int option, std::span<float> weights) {
   return r;
 }
 
-RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
+namespace {
+
+// Rows are gathered a tile at a time, column by column into a row-major
+// tile, so that each column is read sequentially instead of one cache line
+// per value.
+constexpr int kTileRows = 16;
+
+// Summarises the rows of tiles [first_tile, last_tile).
+void summarise_tiles(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered,
+                     int first_tile, int last_tile, RowSummary& r) {
+  std::vector<int> members;
+  std::vector<float> tile;
+  std::vector<float> row;
+  std::vector<float> weights;
+  for (int t = first_tile; t < last_tile; ++t) {
+    const int i0 = t * kTileRows;
+    const int i1 = std::min(nrow, i0 + kTileRows);
+    members.clear();
+    for (int j = 0; j < nser; ++j) {
+      if (covered.empty() || (covered[j].first < i1 && covered[j].last > i0)) members.push_back(j);
+    }
+    const std::size_t m = members.size();
+    tile.assign(static_cast<std::size_t>(i1 - i0) * m, kMissing);
+    for (std::size_t k = 0; k < m; ++k) {
+      const int j = members[k];
+      const int from = covered.empty() ? i0 : std::max(i0, covered[j].first);
+      const int to = covered.empty() ? i1 : std::min(i1, covered[j].last);
+      const std::span<const float> column = x.column(j);
+      for (int i = from; i < to; ++i) tile[static_cast<std::size_t>(i - i0) * m + k] = column[i];
+    }
+    if (row.size() < m) {
+      row.resize(m);
+      weights.resize(m);
+    }
+    for (int i = i0; i < i1; ++i) {
+      const float* values = tile.data() + static_cast<std::size_t>(i - i0) * m;
+      std::size_t count = 0;
+      for (std::size_t k = 0; k < m; ++k) {
+        const float v = values[k];
+        if (!is_missing(v)) row[count++] = v;
+      }
+      r.count[i] = static_cast<int>(count);
+      const LocationScale ls =
+          biwgt(std::span<float>(row.data(), count), option, std::span<float>(weights.data(), count));
+      r.location[i] = ls.location;
+      r.scale[i] = ls.scale;
+      if (count >= 6) {
+        const FiveNumberSummary s = mfs(std::span<float>(weights.data(), count));
+        r.weights(i, 0) = s.min;
+        r.weights(i, 1) = s.lower;
+        r.weights(i, 2) = s.median;
+        r.weights(i, 3) = s.upper;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RowSummary robsum(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered, int threads) {
   if (nser > kMaxSeries) {
     console().write("(/1x,'Error in Sbr ROBSUM: Max number of series exceeded')");
     console().write("(1x,'Maximum allowed:',i6,5x,'Number sent:',i6)", kMaxSeries, nser);
@@ -275,40 +346,11 @@ RowSummary robsum(const Matrix& x, int nrow, int nser, int option) {
   r.scale.assign(static_cast<std::size_t>(nrow), 0.0f);
   r.count.assign(static_cast<std::size_t>(nrow), 0);
   r.weights.resize(nrow, 4, 1.0f);
-  std::vector<float> row(static_cast<std::size_t>(nser));
-  std::vector<float> weights(static_cast<std::size_t>(nser));
-  // The matrix holds series in columns; rows are gathered a block at a time
-  // (column by column into a row-major tile) so that each column is read
-  // sequentially instead of one cache line per value.
-  constexpr int kTileRows = 64;
-  std::vector<float> tile(static_cast<std::size_t>(kTileRows) * static_cast<std::size_t>(nser));
-  for (int i = 0; i < nrow; ++i) {
-    const int tile_row = i % kTileRows;
-    if (tile_row == 0) {
-      const int rows_in_tile = std::min(kTileRows, nrow - i);
-      for (int j = 0; j < nser; ++j) {
-        const std::span<const float> column = x.column(j).subspan(static_cast<std::size_t>(i));
-        for (int r = 0; r < rows_in_tile; ++r) tile[static_cast<std::size_t>(r) * nser + j] = column[r];
-      }
-    }
-    const float* values = tile.data() + static_cast<std::size_t>(tile_row) * nser;
-    std::size_t count = 0;
-    for (int j = 0; j < nser; ++j) {
-      const float v = values[j];
-      if (!is_missing(v)) row[count++] = v;
-    }
-    r.count[i] = static_cast<int>(count);
-    const LocationScale ls = biwgt(std::span<float>(row.data(), count), option, std::span<float>(weights.data(), count));
-    r.location[i] = ls.location;
-    r.scale[i] = ls.scale;
-    if (count >= 6) {
-      const FiveNumberSummary s = summary_by_selection(std::span<float>(weights.data(), count));
-      r.weights(i, 0) = s.min;
-      r.weights(i, 1) = s.lower;
-      r.weights(i, 2) = s.median;
-      r.weights(i, 3) = s.upper;
-    }
-  }
+  if (!covered.empty()) covered = covered.first(static_cast<std::size_t>(nser));
+  const int tiles = (nrow + kTileRows - 1) / kTileRows;
+  parallel_for_runs(tiles, threads, [&](int first, int last) {
+    summarise_tiles(x, nrow, nser, option, covered, first, last, r);
+  });
   return r;
 }
 

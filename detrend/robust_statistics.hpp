@@ -84,10 +84,21 @@ struct RowSummary {
   std::vector<int> count;  // values other than the missing value
   Matrix weights;          // rows x 4; all 1.0 for rows of fewer than 6 values
 };
+// Rows first .. last - 1 of a column: where it may hold values.
+struct RowRange {
+  int first = 0;
+  int last = 0;
+};
 // Rows 0..nrow-1 and columns 0..nser-1 of x, skipping kMissing. More than
 // kMaxSeries series, or a row with no value, stops the program with its
-// message.
-RowSummary robsum(const Matrix& x, int nrow, int nser, int option);
+// message. With `covered` (one range per column) a row is gathered from the
+// columns whose range holds it only, in column order: the cost follows the
+// values present, not rows x columns, and the result is that of the whole
+// matrix when every cell outside the ranges is kMissing. Rows are summarised
+// on up to `threads` threads (0: one per hardware thread); each row's values
+// do not depend on them.
+RowSummary robsum(const Matrix& x, int nrow, int nser, int option, std::span<const RowRange> covered = {},
+                  int threads = 1);
 
 // The four convergence statistics of one signal-free iteration: mean and
 // median of the absolute change over the years of positive sample depth,

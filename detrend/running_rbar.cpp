@@ -1,13 +1,15 @@
 #include "detrend/running_rbar.hpp"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
-#include <thread>
+#include <string>
 
 #include "platform/console.hpp"
+#include "platform/record_format.hpp"
+#include "platform/thread_pool.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -22,6 +24,19 @@
 namespace qb {
 namespace {
 
+#if defined(QB_HAVE_X86_VECTORS)
+// Each kernel below exists for the widest vectors the processor has; all of
+// them give the same bits.
+bool has_avx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+bool has_avx512() {
+  static const bool avx512 = __builtin_cpu_supports("avx512f");
+  return avx512;
+}
+#endif
+
 // Correlations of all pairs in a window are computed as one blocked product of
 // the centred window matrix with itself. Every pair still gets exactly the
 // single-precision operations of pearsn in the same order (means and sums of
@@ -30,37 +45,63 @@ namespace {
 // the work shared between pairs is done once.
 using Lane8 = float __attribute__((vector_size(32)));
 constexpr int kLaneWidth = 8;
-constexpr int kRowBlock = 4;
 constexpr int kColumnBlock = 2 * kLaneWidth;
+// Rows of the blocked product handled together; the AVX2 kernel takes half
+// of them at a time.
+constexpr int kRowBlock = 8;
+constexpr int kHalfRowBlock = kRowBlock / 2;
 
+// Windows summed side by side: the sums over pairs run in pair order, so
+// each window's sum is one long chain of dependent additions; windows with
+// the same members go through their pairs together and their chains overlap.
+constexpr int kWindowGroup = 4;
+
+// One window's centred matrix and the products and correlations of the rows
+// at hand.
 struct WindowWork {
-  std::vector<int> members;     // series covering the window, in series order
-  std::vector<float> centred;   // year t of member k at t * stride + k
+  std::vector<float> centred;   // panels of kColumnBlock members (panel_offset)
   std::vector<float> squares;   // sum of squared deviations of each member
   std::vector<float> products;  // cross products of a block of rows
   std::vector<float> correlations;  // of one row with the later members
-  int stride = 0;
+};
+
+// The sums of one window's positive correlations, in pair order.
+struct PairSums {
+  int positive = 0;
+  double sum = 0.0;
+  double sum_squares = 0.0;
 };
 
 inline void load8(Lane8& v, const float* p) { std::memcpy(&v, p, sizeof v); }
 inline void store8(float* p, const Lane8& v) { std::memcpy(p, &v, sizeof v); }
 
+// The centred window is kept in panels of kColumnBlock members: the window's
+// years of one panel lie together, year t of member k of the panel at
+// t * kColumnBlock + k, so the products read memory in order.
+inline std::size_t panel_offset(int member, int length) {
+  return static_cast<std::size_t>(member / kColumnBlock) * length * kColumnBlock + member % kColumnBlock;
+}
+
 // Cross products of members row0 .. row0 + 3 with every member from
-// column_begin on (column_begin a multiple of kColumnBlock).
+// column_begin on (column_begin a multiple of kColumnBlock), one row after
+// the other `stride` apart in products.
 QB_VECTOR_CLONES void block_cross_products(const float* centred, int stride, int length, int row0,
                                            int column_begin, float* products) {
+  const float* rows = centred + panel_offset(row0, length);
   for (int jb = column_begin; jb < stride; jb += kColumnBlock) {
+    const float* panel = centred + panel_offset(jb, length);
     Lane8 a0{}, a1{}, b0{}, b1{}, c0{}, c1{}, d0{}, d1{};
     for (int t = 0; t < length; ++t) {
-      const float* year = centred + static_cast<std::size_t>(t) * stride;
+      const float* year = panel + static_cast<std::size_t>(t) * kColumnBlock;
+      const float* row_year = rows + static_cast<std::size_t>(t) * kColumnBlock;
       Lane8 lo;
       Lane8 hi;
-      load8(lo, year + jb);
-      load8(hi, year + jb + kLaneWidth);
-      const float s0 = year[row0];
-      const float s1 = year[row0 + 1];
-      const float s2 = year[row0 + 2];
-      const float s3 = year[row0 + 3];
+      load8(lo, year);
+      load8(hi, year + kLaneWidth);
+      const float s0 = row_year[0];
+      const float s1 = row_year[1];
+      const float s2 = row_year[2];
+      const float s3 = row_year[3];
       a0 += s0 * lo;
       a1 += s0 * hi;
       b0 += s1 * lo;
@@ -79,6 +120,52 @@ QB_VECTOR_CLONES void block_cross_products(const float* centred, int stride, int
     store8(products + 3 * stride + jb, d0);
     store8(products + 3 * stride + jb + kLaneWidth, d1);
   }
+}
+
+#if defined(QB_HAVE_X86_VECTORS)
+using Lane16 = float __attribute__((vector_size(64)));
+
+// The same for members row0 .. row0 + 7 with sixteen members at a time:
+// twice the work per instruction where the processor has 512-bit vectors.
+__attribute__((target("avx512f"))) void block_cross_products_avx512(const float* centred, int stride, int length,
+                                                                    int row0, int column_begin, float* products) {
+  const float* rows = centred + panel_offset(row0, length);
+  for (int jb = column_begin; jb < stride; jb += kColumnBlock) {
+    const float* panel = centred + panel_offset(jb, length);
+    Lane16 a0{}, a1{}, a2{}, a3{}, a4{}, a5{}, a6{}, a7{};
+    for (int t = 0; t < length; ++t) {
+      const float* row_year = rows + static_cast<std::size_t>(t) * kColumnBlock;
+      Lane16 v;
+      std::memcpy(&v, panel + static_cast<std::size_t>(t) * kColumnBlock, sizeof v);
+      a0 += row_year[0] * v;
+      a1 += row_year[1] * v;
+      a2 += row_year[2] * v;
+      a3 += row_year[3] * v;
+      a4 += row_year[4] * v;
+      a5 += row_year[5] * v;
+      a6 += row_year[6] * v;
+      a7 += row_year[7] * v;
+    }
+    const Lane16* sums[kRowBlock] = {&a0, &a1, &a2, &a3, &a4, &a5, &a6, &a7};
+    for (int b = 0; b < kRowBlock; ++b) std::memcpy(products + b * stride + jb, sums[b], sizeof(Lane16));
+  }
+}
+#endif
+
+// Cross products of members row0 .. row0 + kRowBlock - 1 (row0 a multiple
+// of kRowBlock, so the rows lie in one panel) with every member from
+// column_begin on.
+void row_block_products(const float* centred, int stride, int length, int row0, int column_begin,
+                        float* products) {
+#if defined(QB_HAVE_X86_VECTORS)
+  if (has_avx512()) {
+    block_cross_products_avx512(centred, stride, length, row0, column_begin, products);
+    return;
+  }
+#endif
+  block_cross_products(centred, stride, length, row0, column_begin, products);
+  block_cross_products(centred, stride, length, row0 + kHalfRowBlock, column_begin,
+                       products + static_cast<std::size_t>(kHalfRowBlock) * stride);
 }
 
 // Correlation sxy / sqrt(sxx * syy) of one member with members begin..end-1,
@@ -121,10 +208,37 @@ __attribute__((target("avx2"))) void correlations_of_row_avx2(const float* cross
 }
 #endif
 
+#if defined(QB_HAVE_X86_VECTORS)
+// And sixteen at a time.
+__attribute__((target("avx512f"))) void correlations_of_row_avx512(const float* cross, const float* squares,
+                                                                   float si, int begin, int end, float* r) {
+  const __m512 zero = _mm512_setzero_ps();
+  const __m512 left = _mm512_set1_ps(si);
+  int j = begin;
+  if (si > 0.0f) {
+    for (; j + 16 <= end; j += 16) {
+      const __m512 sxy = _mm512_loadu_ps(cross + j);
+      const __m512 sj = _mm512_loadu_ps(squares + j);
+      const __m512 spread = _mm512_maskz_sqrt_ps(0xFFFF, _mm512_mul_ps(left, sj));
+      const __m512 value = _mm512_div_ps(sxy, spread);
+      __mmask16 keep = _mm512_cmp_ps_mask(sxy, zero, _CMP_GT_OQ);
+      keep &= _mm512_cmp_ps_mask(sj, zero, _CMP_GT_OQ);
+      keep &= _mm512_cmp_ps_mask(spread, zero, _CMP_GT_OQ);
+      keep &= _mm512_cmp_ps_mask(value, zero, _CMP_GT_OQ);
+      _mm512_storeu_ps(r + j, _mm512_maskz_mov_ps(keep, value));
+    }
+  }
+  correlations_of_row_scalar(cross, squares, si, j, end, r);
+}
+#endif
+
 void correlations_of_row(const float* cross, const float* squares, float si, int begin, int end, float* r) {
 #if defined(QB_HAVE_X86_VECTORS)
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) {
+  if (has_avx512()) {
+    correlations_of_row_avx512(cross, squares, si, begin, end, r);
+    return;
+  }
+  if (has_avx2()) {
     correlations_of_row_avx2(cross, squares, si, begin, end, r);
     return;
   }
@@ -132,77 +246,221 @@ void correlations_of_row(const float* cross, const float* squares, float si, int
   correlations_of_row_scalar(cross, squares, si, begin, end, r);
 }
 
-WindowRbar window_rbar(const Matrix& x, std::span<const SeriesSpan> spans, int first_year, int window_start,
-                       int window_length, WindowWork& work) {
-  WindowRbar result;
-  if (window_length < 1) return result;
+// The series that cover the whole window, in series order.
+void window_members(std::span<const SeriesSpan> spans, int window_start, int window_length, std::vector<int>& members) {
   const int window_end = window_start + window_length - 1;
-  const int first_row = window_start - first_year;
-  if (first_row < 0 || first_row + window_length > x.rows()) return result;
-
-  // Pairs that do not cover the window cost nothing: select the series first.
-  work.members.clear();
+  members.clear();
   for (int j = 0; j < static_cast<int>(spans.size()); ++j) {
-    if (spans[j].first_year <= window_start && spans[j].last_year >= window_end) work.members.push_back(j);
+    if (spans[j].first_year <= window_start && spans[j].last_year >= window_end) members.push_back(j);
   }
-  const int m = static_cast<int>(work.members.size());
-  if (m < 3) return result;  // at most one pair
+}
 
-  const int stride = (m + kColumnBlock - 1) / kColumnBlock * kColumnBlock;
-  work.stride = stride;
-  work.centred.assign(static_cast<std::size_t>(window_length) * stride, 0.0f);
-  work.squares.assign(stride, 0.0f);
-  work.products.assign(static_cast<std::size_t>(kRowBlock) * stride, 0.0f);
-  work.correlations.assign(stride, 0.0f);
-  const float count = static_cast<float>(window_length);
-  for (int k = 0; k < m; ++k) {
-    const float* values = x.column(work.members[k]).data() + first_row;
-    float sum = 0.0f;
-    for (int t = 0; t < window_length; ++t) sum += values[t];
-    const float mean = sum / count;
-    float squares = 0.0f;
+// Centres the window's values of every member on their window mean, in
+// single precision and year order as pearsn does.
+void centre_window(const Matrix& x, std::span<const int> members, int first_row, int window_length, int stride,
+                   WindowWork& work) {
+  const int m = static_cast<int>(members.size());
+  // Every value read is written first, but for the members that pad the
+  // last panel: they are 0, so their products are numbers nobody reads.
+  work.centred.resize(static_cast<std::size_t>(window_length) * stride);
+  work.squares.resize(stride);
+  work.products.resize(static_cast<std::size_t>(kRowBlock) * stride);
+  work.correlations.resize(stride);
+  if (m < stride) {
+    float* last_panel = work.centred.data() + panel_offset(m - m % kColumnBlock, window_length);
     for (int t = 0; t < window_length; ++t) {
-      const float d = values[t] - mean;
-      work.centred[static_cast<std::size_t>(t) * stride + k] = d;
-      squares += d * d;
+      std::fill_n(last_panel + static_cast<std::size_t>(t) * kColumnBlock + m % kColumnBlock,
+                  kColumnBlock - m % kColumnBlock, 0.0f);
     }
-    work.squares[k] = squares;
   }
-
-  // Pairs in the order i < j, i ascending then j ascending, so that the
-  // double-precision sums add the correlations in one fixed order.
-  int positive = 0;
-  double sum = 0.0;
-  double sum_squares = 0.0;
-  for (int row0 = 0; row0 < m - 1; row0 += kRowBlock) {
-    const int column_begin = (row0 + 1) / kColumnBlock * kColumnBlock;
-    block_cross_products(work.centred.data(), stride, window_length, row0, column_begin, work.products.data());
-    for (int b = 0; b < kRowBlock && row0 + b < m - 1; ++b) {
-      const int i = row0 + b;
-      const float si = work.squares[i];
-      const float* cross = work.products.data() + static_cast<std::size_t>(b) * stride;
-      // Correlations first (independent per pair), then the sums in pair
-      // order. A dropped pair adds +0.0, which leaves a sum of non-negative
-      // terms bit for bit unchanged, so the sums need no branch.
-      float* r = work.correlations.data();
-      correlations_of_row(cross, work.squares.data(), si, i + 1, m, r);
-      for (int j = i + 1; j < m; ++j) {
-        const double value = r[j];
-        positive += value > 0.0;
-        sum += value;
-        sum_squares += value * value;
+  const float count = static_cast<float>(window_length);
+  // Members a few at a time: their sums are separate chains of additions,
+  // which the processor runs side by side.
+  constexpr int kTogether = 8;
+  for (int k0 = 0; k0 < m; k0 += kTogether) {
+    const int together = std::min(kTogether, m - k0);
+    const float* values[kTogether];
+    float sums[kTogether] = {};
+    float means[kTogether] = {};
+    float squares[kTogether] = {};
+    for (int u = 0; u < together; ++u) values[u] = x.column(members[k0 + u]).data() + first_row;
+    for (int t = 0; t < window_length; ++t) {
+      for (int u = 0; u < together; ++u) sums[u] += values[u][t];
+    }
+    for (int u = 0; u < together; ++u) means[u] = sums[u] / count;
+    float* panel = work.centred.data() + panel_offset(k0, window_length);
+    for (int t = 0; t < window_length; ++t) {
+      float* year = panel + static_cast<std::size_t>(t) * kColumnBlock;
+      for (int u = 0; u < together; ++u) {
+        const float d = values[u][t] - means[u];
+        year[u] = d;
+        squares[u] += d * d;
       }
     }
+    for (int u = 0; u < together; ++u) work.squares[k0 + u] = squares[u];
   }
-  if (positive < 3) return result;
-  result.correlations = positive;
-  result.rbar = static_cast<float>(sum / positive);
+}
+
+// One window's sums in registers.
+struct PairChain {
+  int positive;
+  double sum;
+  double sum_squares;
+  explicit PairChain(const PairSums& sums) : positive(sums.positive), sum(sums.sum), sum_squares(sums.sum_squares) {}
+  // A dropped pair adds +0.0, which leaves a sum of non-negative terms bit
+  // for bit unchanged, so the sums need no branch.
+  void add(float correlation) {
+    const double value = correlation;
+    positive += value > 0.0;
+    sum += value;
+    sum_squares += value * value;
+  }
+  PairSums sums() const { return {positive, sum, sum_squares}; }
+};
+
+// Adds the correlations of one row with members begin..end-1 to the sums of
+// each window of the group, pair after pair.
+template <int Windows>
+void add_pairs(const std::array<const float*, kWindowGroup>& r, int begin, int end,
+               std::array<PairSums, kWindowGroup>& sums) {
+  PairChain a(sums[0]);
+  PairChain b(sums[Windows > 1 ? 1 : 0]);
+  PairChain c(sums[Windows > 2 ? 2 : 0]);
+  PairChain d(sums[Windows > 3 ? 3 : 0]);
+  for (int j = begin; j < end; ++j) {
+    a.add(r[0][j]);
+    if constexpr (Windows > 1) b.add(r[1][j]);
+    if constexpr (Windows > 2) c.add(r[2][j]);
+    if constexpr (Windows > 3) d.add(r[3][j]);
+  }
+  sums[0] = a.sums();
+  if constexpr (Windows > 1) sums[1] = b.sums();
+  if constexpr (Windows > 2) sums[2] = c.sums();
+  if constexpr (Windows > 3) sums[3] = d.sums();
+}
+
+#if defined(QB_HAVE_X86_VECTORS)
+// Four windows in the four lanes of a vector of doubles: each lane adds its
+// own window's pairs in pair order, as the scalar chains do.
+__attribute__((target("avx2"))) void add_pairs_avx2(const std::array<const float*, kWindowGroup>& r, int begin,
+                                                    int end, std::array<PairSums, kWindowGroup>& sums) {
+  static_assert(kWindowGroup == 4);
+  __m256d sum = _mm256_setr_pd(sums[0].sum, sums[1].sum, sums[2].sum, sums[3].sum);
+  __m256d sum_squares = _mm256_setr_pd(sums[0].sum_squares, sums[1].sum_squares, sums[2].sum_squares,
+                                       sums[3].sum_squares);
+  __m256i positive = _mm256_setzero_si256();
+  const __m256d zero = _mm256_setzero_pd();
+  int j = begin;
+  for (; j + 4 <= end; j += 4) {
+    __m128 w0 = _mm_loadu_ps(r[0] + j);
+    __m128 w1 = _mm_loadu_ps(r[1] + j);
+    __m128 w2 = _mm_loadu_ps(r[2] + j);
+    __m128 w3 = _mm_loadu_ps(r[3] + j);
+    _MM_TRANSPOSE4_PS(w0, w1, w2, w3);
+    for (const __m128 pair : {w0, w1, w2, w3}) {
+      const __m256d value = _mm256_cvtps_pd(pair);
+      positive = _mm256_sub_epi64(positive, _mm256_castpd_si256(_mm256_cmp_pd(value, zero, _CMP_GT_OQ)));
+      sum = _mm256_add_pd(sum, value);
+      sum_squares = _mm256_add_pd(sum_squares, _mm256_mul_pd(value, value));
+    }
+  }
+  alignas(32) double sum_lanes[4];
+  alignas(32) double square_lanes[4];
+  alignas(32) long long positive_lanes[4];
+  _mm256_store_pd(sum_lanes, sum);
+  _mm256_store_pd(square_lanes, sum_squares);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(positive_lanes), positive);
+  for (int g = 0; g < 4; ++g) {
+    PairChain chain(PairSums{sums[g].positive + static_cast<int>(positive_lanes[g]), sum_lanes[g], square_lanes[g]});
+    for (int k = j; k < end; ++k) chain.add(r[g][k]);
+    sums[g] = chain.sums();
+  }
+}
+#endif
+
+void add_pairs(int windows, const std::array<const float*, kWindowGroup>& correlations, int begin, int end,
+               std::array<PairSums, kWindowGroup>& sums) {
+  static_assert(kWindowGroup == 4);
+#if defined(QB_HAVE_X86_VECTORS)
+  if (has_avx2() && windows == 4) {
+    add_pairs_avx2(correlations, begin, end, sums);
+    return;
+  }
+#endif
+  switch (windows) {
+    case 1: add_pairs<1>(correlations, begin, end, sums); return;
+    case 2: add_pairs<2>(correlations, begin, end, sums); return;
+    case 3: add_pairs<3>(correlations, begin, end, sums); return;
+    default: add_pairs<4>(correlations, begin, end, sums); return;
+  }
+}
+
+WindowRbar rbar_of(const PairSums& sums) {
+  WindowRbar result;
+  if (sums.positive < 3) return result;
+  result.correlations = sums.positive;
+  result.rbar = static_cast<float>(sums.sum / sums.positive);
   const double rbar = result.rbar;
   // Rounding can leave the sum of squares a hair below n * rbar^2 when all
   // correlations are equal; the spread is then 0, not the root of a negative.
-  const double variance = std::max(0.0, (sum_squares - positive * rbar * rbar) / (positive - 1));
+  const double variance = std::max(0.0, (sums.sum_squares - sums.positive * rbar * rbar) / (sums.positive - 1));
   result.sd = static_cast<float>(std::sqrt(variance));
-  result.se = result.sd / std::sqrt(static_cast<float>(positive));
+  result.se = result.sd / std::sqrt(static_cast<float>(sums.positive));
+  return result;
+}
+
+// Windows of the same members and length, side by side.
+struct WindowGroup {
+  std::span<const int> members;
+  std::array<int, kWindowGroup> first_rows{};
+  int windows = 0;
+};
+
+// Rbar of every window of the group. Every pair still gets exactly the
+// single-precision operations of pearsn in the same order (means and sums
+// of squares per series, the cross products summed over years in year
+// order), and each window's sums take its pairs in the order i < j, i
+// ascending then j ascending, so every window's value is that of a window
+// computed alone.
+void group_rbars(const Matrix& x, const WindowGroup& group, int window_length,
+                 std::array<WindowWork, kWindowGroup>& work, std::span<WindowRbar> results) {
+  const int m = static_cast<int>(group.members.size());
+  const int stride = (m + kColumnBlock - 1) / kColumnBlock * kColumnBlock;
+  for (int g = 0; g < group.windows; ++g) {
+    centre_window(x, group.members, group.first_rows[g], window_length, stride, work[g]);
+  }
+  std::array<PairSums, kWindowGroup> sums{};
+  std::array<const float*, kWindowGroup> correlations{};
+  for (int row0 = 0; row0 < m - 1; row0 += kRowBlock) {
+    const int column_begin = (row0 + 1) / kColumnBlock * kColumnBlock;
+    for (int g = 0; g < group.windows; ++g) {
+      row_block_products(work[g].centred.data(), stride, window_length, row0, column_begin, work[g].products.data());
+    }
+    for (int b = 0; b < kRowBlock && row0 + b < m - 1; ++b) {
+      const int i = row0 + b;
+      for (int g = 0; g < group.windows; ++g) {
+        const float* cross = work[g].products.data() + static_cast<std::size_t>(b) * stride;
+        correlations_of_row(cross, work[g].squares.data(), work[g].squares[i], i + 1, m, work[g].correlations.data());
+        correlations[g] = work[g].correlations.data();
+      }
+      add_pairs(group.windows, correlations, i + 1, m, sums);
+    }
+  }
+  for (int g = 0; g < group.windows; ++g) results[g] = rbar_of(sums[g]);
+}
+
+WindowRbar window_rbar(const Matrix& x, std::span<const SeriesSpan> spans, int first_year, int window_start,
+                       int window_length) {
+  if (window_length < 1) return {};
+  const int first_row = window_start - first_year;
+  if (first_row < 0 || first_row + window_length > x.rows()) return {};
+  std::vector<int> members;
+  window_members(spans, window_start, window_length, members);
+  if (members.size() < 3) return {};  // at most one pair
+  WindowGroup group{members, {first_row}, 1};
+  std::array<WindowWork, kWindowGroup> work;
+  WindowRbar result;
+  group_rbars(x, group, window_length, work, std::span<WindowRbar>(&result, 1));
   return result;
 }
 
@@ -211,31 +469,50 @@ struct PlannedWindow {
   int centre = 0;
 };
 
-int thread_count(int requested, std::size_t windows) {
-  int threads = requested > 0 ? requested : static_cast<int>(std::thread::hardware_concurrency());
-  threads = std::max(threads, 1);
-  return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(windows, 1)));
-}
-
 std::vector<WindowRbar> all_window_rbars(const Matrix& x, std::span<const SeriesSpan> spans, int first_year,
                                          const std::vector<PlannedWindow>& plan, int window_length, int threads) {
-  std::vector<WindowRbar> results(plan.size());
-  std::atomic<std::size_t> next{0};
-  auto worker = [&]() {
-    WindowWork work;
-    for (std::size_t w = next++; w < plan.size(); w = next++) {
-      results[w] = window_rbar(x, spans, first_year, plan[w].start, window_length, work);
+  // Windows that share their members (a series enters or leaves the window
+  // only now and then) are grouped; a group is never split over threads.
+  const int windows = static_cast<int>(plan.size());
+  std::vector<int> group_starts;
+  std::vector<int> first_members, members;
+  std::size_t most_members = 0;
+  for (int w = 0; w < windows; ++w) {
+    window_members(spans, plan[w].start, window_length, members);
+    most_members = std::max(most_members, members.size());
+    if (group_starts.empty() || w - group_starts.back() >= kWindowGroup || members != first_members) {
+      group_starts.push_back(w);
+      std::swap(first_members, members);
     }
-  };
-  if (threads <= 1) {
-    worker();
-    return results;
   }
-  std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
-  worker();
-  for (auto& thread : pool) thread.join();
+  const int groups = static_cast<int>(group_starts.size());
+  group_starts.push_back(windows);
+
+  // A group's work storage grows with the members of its windows; the
+  // threads are limited so that all of them together stay within a fixed
+  // budget, however many the machine has.
+  constexpr std::size_t kWorkBudget = std::size_t{32} << 20;
+  const std::size_t stride = (most_members + kColumnBlock - 1) / kColumnBlock * kColumnBlock;
+  const std::size_t group_bytes =
+      kWindowGroup * (static_cast<std::size_t>(window_length) + kRowBlock + 2) * stride * sizeof(float);
+  const int affordable = static_cast<int>(std::max<std::size_t>(1, kWorkBudget / std::max<std::size_t>(group_bytes, 1)));
+  threads = std::min(threads > 0 ? threads : hardware_threads(), affordable);
+
+  std::vector<WindowRbar> results(plan.size());
+  parallel_for_runs(groups, threads, [&](int first, int last) {
+    std::array<WindowWork, kWindowGroup> work;
+    std::vector<int> group_members;
+    for (int k = first; k < last; ++k) {
+      const int w0 = group_starts[k];
+      window_members(spans, plan[w0].start, window_length, group_members);
+      WindowGroup group;
+      group.members = group_members;
+      group.windows = group_starts[k + 1] - w0;
+      if (group.members.size() < 3) continue;  // at most one pair
+      for (int g = 0; g < group.windows; ++g) group.first_rows[g] = plan[w0 + g].start - first_year;
+      group_rbars(x, group, window_length, work, std::span<WindowRbar>(results).subspan(w0, group.windows));
+    }
+  });
   return results;
 }
 
@@ -254,8 +531,7 @@ float expressed_population_signal(float n, float rbar) {
 WindowRbar rrbar(const Matrix& x, std::span<const SeriesSpan> spans, const SeriesSpan& whole, int window_start,
                  int window_length) {
   if (spans.size() > static_cast<std::size_t>(x.cols())) throw std::invalid_argument("rrbar: more spans than columns");
-  WindowWork work;
-  return window_rbar(x, spans, whole.first_year, window_start, window_length, work);
+  return window_rbar(x, spans, whole.first_year, window_start, window_length);
 }
 
 RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const SeriesSpan& whole,
@@ -297,13 +573,16 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
     }
   }
   const std::vector<WindowRbar> rbars =
-      all_window_rbars(x, spans, first_year, plan, length, thread_count(options.threads, plan.size()));
+      all_window_rbars(x, spans, first_year, plan, length, options.threads);
 
-  // Values per calendar row, for the window series count.
+  // Values per calendar row, for the window series count: only the rows
+  // of each series' span are visited.
   std::vector<long long> values_in_row(years, 0);
   for (int j = 0; j < static_cast<int>(spans.size()); ++j) {
     const auto column = x.column(j);
-    for (int r = 0; r < years; ++r) {
+    const int from = std::max(spans[j].first_year - first_year, 0);
+    const int to = std::min(spans[j].last_year - first_year + 1, years);
+    for (int r = from; r < to; ++r) {
       if (!is_missing(column[r])) ++values_in_row[r];
     }
   }
@@ -376,13 +655,13 @@ RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const Ser
   }
 
   out.write("(' YEAR     NC   RBAR1    EPS1   NEFF1   RBAR2    EPS2   NEFF2')");
-  for (int r = 0; r < years; ++r) {
+  out.put(render_in_parallel(years, options.threads, [&](int r) {
     const float n = static_cast<float>(depth[r]);
     const float eps1 = any_window ? expressed_population_signal(n, result.rbar1[r]) : kNoRbar;
     const float eps2 = any_window ? expressed_population_signal(n, result.rbar2[r]) : kNoRbar;
-    out.write("(i5,i7,6f8.3)", first_year + r, depth[r], result.rbar1[r], eps1, result.neff1[r], result.rbar2[r],
-              eps2, result.neff2[r]);
-  }
+    return format_record("(i5,i7,6f8.3)", first_year + r, depth[r], result.rbar1[r], eps1, result.neff1[r],
+                         result.rbar2[r], eps2, result.neff2[r]);
+  }));
   return result;
 }
 

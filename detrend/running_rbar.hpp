@@ -87,7 +87,8 @@ struct RunningRbar {
 // and one row per year to `out` and, unless quiet, the window length, overlap
 // and number of yielding windows to the console.
 // `depth` is the number of series with a value in each year and `chronology`
-// the mean chronology, both per calendar year from whole.first_year.
+// the mean chronology, both per calendar year from whole.first_year. Only the
+// rows of each series' span are read.
 RunningRbar runbar(const Matrix& x, std::span<const SeriesSpan> spans, const SeriesSpan& whole,
                    std::span<const int> depth, std::span<const float> chronology, const RunningRbarOptions& options,
                    TextOutput& out);

@@ -22,21 +22,24 @@ constexpr double kSecondDifferenceMiddle = -2.0;
 // Band of the tridiagonal T that the smoothing value scales.
 constexpr double kTridiagonalBand[3] = {0.0, 1.0 / 3.0, 4.0 / 3.0};
 
-// Work storage of the banded solver, one set per thread, sized once to the
-// longest series the system holds.
+// Work storage of the banded solver, one set per thread, grown to the
+// longest series the thread has fitted: a thread that fits only short
+// series does not map storage for the longest the system holds.
 struct SplineWorkspace {
   std::vector<double> band;  // 3 per row: factors at offsets -2, -1 and the reciprocal root of the pivot
   std::vector<double> rhs;   // right-hand side, then the solution u
   std::vector<double> v;     // smoothing value of every row
   std::vector<int> periods;  // period of every row, where a code gives them
-
-  SplineWorkspace()
-      : band(3 * static_cast<std::size_t>(kMaxYears)), rhs(static_cast<std::size_t>(kMaxYears)),
-        v(static_cast<std::size_t>(kMaxYears)), periods(static_cast<std::size_t>(kMaxYears)) {}
 };
 
-SplineWorkspace& workspace() {
+SplineWorkspace& workspace(std::size_t n) {
   thread_local SplineWorkspace w;
+  if (w.rhs.size() < n) {
+    w.band.resize(3 * n);
+    w.rhs.resize(n);
+    w.v.resize(n);
+    w.periods.resize(n);
+  }
   return w;
 }
 
@@ -86,7 +89,7 @@ bool series_length_acceptable(std::size_t n, std::span<float> ys) {
 
 // Solves (D D' + diag-band v T) u = D x by a banded Cholesky factorisation
 // and writes the smooth x - D'u. Rows carry their own smoothing value in
-// w.v[0..m). Linear in n; no allocation.
+// w.v[0..m). Linear in n.
 void solve_and_smooth(std::span<const float> x, std::span<float> ys, SplineWorkspace& w) {
   const std::size_t n = x.size();
   const std::size_t m = n - 2;
@@ -157,7 +160,7 @@ void solve_and_smooth(std::span<const float> x, std::span<float> ys, SplineWorks
 
 void spline(std::span<const float> x, std::span<float> ys, int period, float& smoothing_value) {
   if (!series_length_acceptable(x.size(), ys)) return;
-  SplineWorkspace& w = workspace();
+  SplineWorkspace& w = workspace(x.size());
   const double v = smoothing_value_of(period);
   smoothing_value = static_cast<float>(v);
   std::fill_n(w.v.begin(), x.size() - 2, v);
@@ -171,8 +174,8 @@ void spline(std::span<const float> x, std::span<float> ys, int period) {
 
 void spline1(std::span<const float> x, std::span<float> ys, int code) {
   if (!series_length_acceptable(x.size(), ys)) return;
-  SplineWorkspace& w = workspace();
   const std::size_t n = x.size();
+  SplineWorkspace& w = workspace(n);
   const std::size_t m = n - 2;
   if (code == 8) {
     std::fill_n(w.v.begin(), m, smoothing_value_of(20.0));
@@ -190,7 +193,7 @@ void spline1(std::span<const float> x, std::span<float> ys, int code) {
 
 void spline2(std::span<const float> x, std::span<float> ys, std::span<const int> periods) {
   if (!series_length_acceptable(x.size(), ys)) return;
-  SplineWorkspace& w = workspace();
+  SplineWorkspace& w = workspace(x.size());
   const std::size_t m = x.size() - 2;
   assert(periods.size() >= m);
   smoothing_values_of(periods.first(m), w.v);

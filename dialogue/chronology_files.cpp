@@ -4,6 +4,7 @@
 #include <span>
 
 #include "platform/character_columns.hpp"
+#include "platform/thread_pool.hpp"
 #include "series/decadal_format.hpp"
 #include "series/file_names.hpp"
 
@@ -46,10 +47,12 @@ void write_block(TextOutput& file, const DataSetChronologies& c, const Block& bl
   series.values = block.values;
   series.depths = c.sample_depth;
   series.tag = columns_of(titles[2], kLabelColumn, kLabelLength);
+  // Rendered once for both files.
+  std::string text;
+  for (const std::string& title : titles) text += format_record("(a)", title);
+  trrw(TrrwMode::kWriteIndices, text, series);
   for (TextOutput* out : {&file, block.run_wide}) {
-    if (out == nullptr) continue;
-    for (const std::string& title : titles) out->write("(a)", title);
-    trrw(TrrwMode::kWriteIndices, *out, series);
+    if (out != nullptr) out->put(text);
   }
 }
 
@@ -66,20 +69,19 @@ std::string tucson_file_name(std::string_view data_set_name) {
 void write_column_file(const DataSetChronologies& c, std::string_view data_set_name) {
   TextOutput file = TextOutput::create_or_throw(column_file_name(data_set_name));
   write_column_header(file, c);
-  for (int r = 0; r < c.years; ++r) {
+  file.put(render_in_parallel(c.years, 0, [&](int r) {
     const auto row = static_cast<std::size_t>(r);
     const int depth = c.sample_depth[row];
     const float se_standard = standard_error(c.standard_sd[row], depth);
     const float se_signal_free = standard_error(c.signal_free_sd[row], depth);
     if (c.stabilised()) {
-      file.write("(2i6,1x,12f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
-                 c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free, c.stabilised_standard[row],
-                 c.stabilised_signal_free[row]);
-    } else {
-      file.write("(2i6,1x,10f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
-                 c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free);
+      return format_record("(2i6,1x,12f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                           c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free,
+                           c.stabilised_standard[row], c.stabilised_signal_free[row]);
     }
-  }
+    return format_record("(2i6,1x,10f8.3)", c.first_year + r, depth, c.standard[row], c.signal_free[row],
+                         c.standard_sd[row], c.signal_free_sd[row], se_standard, se_signal_free);
+  }));
   file.close();
 }
 

@@ -101,6 +101,10 @@ void run_engine(const EngineRunInputs& in, AnalysisOptions& options, EngineRuns&
     echo_run(in, options, runs.retry_counter, mean_power);
 
     runs.saved_curve_option = options.curve_option;
+    // The previous call's matrices would otherwise stay alive beside the
+    // new call's own; they become the storage of the next call's.
+    runs.engine.recycled = {std::move(runs.results.indices), std::move(runs.results.iteration_chronologies)};
+    runs.results = EngineResults{};
     runs.results = sigfree(in.data, engine_options(in.kind, options, in.data.ns(), in.data_set_name, runs.retry_counter),
                            runs.engine, in.report);
     take_back(options, runs);

@@ -62,7 +62,14 @@ void after_iteration(EngineCall& call) {
     if (call.options.biweight_plots && call.options.mean_type == kSummaryBiweightMean) {
       draw_biweights(call, "Biweights For Signal Free Chronology");
     }
-    series_overlay_plots(call);
+    // The overlay plots fit the first detrending's curves again into the
+    // storage of the index matrix, which is then taken again from the last
+    // curves: no more matrices of the set's size are alive than during the
+    // iteration.
+    Matrix storage = std::move(results.indices);
+    series_overlay_plots(call, storage);
+    results.indices = std::move(storage);
+    index_last_iteration(call);
   }
   outcome_message(call);
 }

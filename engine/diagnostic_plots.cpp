@@ -7,7 +7,9 @@
 #include "engine/engine_plots.hpp"
 #include "engine/diagnostic_plots.hpp"
 #include "platform/bounds.hpp"
+#include "platform/console.hpp"
 #include "platform/record_format.hpp"
+#include "platform/thread_pool.hpp"
 #include "plots/plot_conventions.hpp"
 #include "plots/series_overlay_plots.hpp"
 #include "plots/time_series_plot.hpp"
@@ -125,8 +127,62 @@ void draw_biweights(const EngineCall& call, std::string_view title) {
   spaghetti(call.state.weight_summary, plot);
 }
 
-void series_overlay_plots(const EngineCall& call) {
+void series_overlay_plots(const EngineCall& call, Matrix& storage) {
   const EngineState& state = call.state;
+  const int ns = call.ns;
+  const float constant = call.options.retry_constant;
+  const bool raw_average = call.entry_curve_option == 0;
+
+  // The first detrending's curves are fitted again rather than kept through
+  // the iteration beside its own; any message of theirs was shown the first
+  // time.
+  Matrix& first_curves = storage;
+  first_curves.resize(state.longest_series, ns);
+  parallel_for_runs(ns, call.options.threads, [&](int begin, int end) {
+    ConsoleRecording shown_before;
+    ConsoleRecordingScope quiet(shown_before);
+    std::vector<float> curve;
+    for (int j = begin; j < end; ++j) {
+      int option = state.curve_options.at(j, 0);
+      first_curve(call, j, call.measurements(j), option, curve);
+      std::copy(curve.begin(), curve.end(), first_curves.column(j).begin());
+    }
+  });
+
+  std::vector<float> first_buffer, second_buffer, curve;
+  const auto less_constant = [&](std::vector<float>& values) {
+    for (float& value : values) value = value - constant;
+    return std::span<const float>(values);
+  };
+  const auto first_data = [&](int j) {
+    const auto x = call.measurements(j);
+    first_buffer.assign(x.begin(), x.end());
+    return less_constant(first_buffer);
+  };
+  const auto last_data = [&](int j) {
+    iteration_signal_free(call, j, second_buffer);
+    return less_constant(second_buffer);
+  };
+  const auto first_curve_values = [&](int j) {
+    const auto column = first_curves.column(j).first(call.length(j));
+    first_buffer.assign(column.begin(), column.end());
+    return less_constant(first_buffer);
+  };
+  const auto last_curve_values = [&](int j) {
+    pass_curve(call, j, second_buffer);
+    return less_constant(second_buffer);
+  };
+  const auto first_indices = [&](int j) {
+    first_index(call, raw_average, call.measurements(j), first_curves.column(j).first(call.length(j)),
+                first_buffer);
+    return std::span<const float>(first_buffer);
+  };
+  const auto last_indices = [&](int j) {
+    pass_curve(call, j, curve);
+    first_index(call, false, call.measurements(j), curve, second_buffer);
+    return std::span<const float>(second_buffer);
+  };
+
   const std::string last = format_record("('Iteration: ',i3,$)", call.results.iterations);
   const std::vector<float> none{kNoSeries};
   const std::vector<float> one = constant_line(call, 1.0f);
@@ -135,12 +191,12 @@ void series_overlay_plots(const EngineCall& call) {
   plot.whole = call.data.whole;
   plot.mean = none;
   plot.texts = {"Years", "Measurements", "Original and Final Signal Free Raw Data", "Iteration:   0", last};
-  linguine2(state.first_detrending.data, state.last_iteration.data, plot);
+  linguine2(first_data, last_data, plot);
   plot.texts.title = "Original and Final Signal Free Curvefits";
-  linguine2(state.first_detrending.curves, state.last_iteration.curves, plot);
+  linguine2(first_curve_values, last_curve_values, plot);
   plot.mean = one;
   plot.texts.title = "Original and Final Signal Free Indices";
-  linguine2(state.first_detrending.indices, state.last_iteration.indices, plot);
+  linguine2(first_indices, last_indices, plot);
 }
 
 void iteration_plots(EngineCall& call) {

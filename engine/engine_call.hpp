@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "detrend/robust_statistics.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/series_files.hpp"
 #include "engine/sigfree.hpp"
@@ -44,15 +45,24 @@ struct EngineCall {
   // computed afresh.
   bool first_run = false;
   std::string base_name;
+  // The calendar rows each series covers: the rows a per-row summary of a
+  // calendar-row matrix visits.
+  std::vector<RowRange> calendar_rows;
 
   int first_row(int series) const { return data.spans[series].first_year - ify; }
   int length(int series) const { return state.series_lengths[series]; }
+  // A series' measurements once realigned to calendar rows.
+  std::span<const float> measurements(int series) const {
+    return data.x.column(series).subspan(first_row(series), length(series));
+  }
   int pith_offset(int series) const;
   float curve_floor(int series) const;
   bool ratios() const { return options.index_type == IndexType::kRatios; }
   // The mode calind takes: 1 ratios, 2 residuals.
   int index_mode() const { return ratios() ? 1 : 2; }
   std::array<std::string, 3> series_file_names(SeriesPass pass) const;
+  // The per-row robust summary of a calendar-row matrix of the set's series.
+  RowSummary summarise_rows(const Matrix& matrix, int option) const;
 };
 
 // Set-up: sample depth, mean segment length and mean tree age per row, and
@@ -68,14 +78,27 @@ bool initial_regional_curve(EngineCall& call);
 // standard series files written.
 void first_detrending(EngineCall& call);
 
-// Keeps one series for the series files: measurements and curve less the
-// retry constant the driver added, and the index.
-void keep_for_files(SeriesStore& store, int series, std::span<const float> measurements,
-                    std::span<const float> curve, std::span<const float> index, float retry_constant);
-
 // Raises every curve value below the floor to it; true when the first value
 // was raised.
 bool apply_curve_floor(std::span<float> curve, float floor);
+
+// The first detrending's curve of one series (not regional) from its
+// measurements x, fitted with `option` in/out and raised to the series'
+// floor; true when the first value was raised.
+bool first_curve(const EngineCall& call, int series, std::span<const float> x, int& option,
+                 std::vector<float>& curve);
+// The first detrending's index of one series: the measurements themselves
+// for a raw-data average, else the indices of x over the curve.
+void first_index(const EngineCall& call, bool raw_average, std::span<const float> x, std::span<const float> curve,
+                 std::vector<float>& index);
+
+// The curve of one series (series-relative) in the latest pass: the first
+// detrending's, or after an iteration the last iteration's.
+void pass_curve(const EngineCall& call, int series, std::vector<float>& curve);
+
+// The signal-free measurements of one series (series-relative) as the
+// latest iteration took them, before any curve was fitted to them.
+void iteration_signal_free(const EngineCall& call, int series, std::vector<float>& values);
 
 // Realignment to calendar rows, the standard chronology, the
 // leading-row counts and the first current chronology.
@@ -87,6 +110,10 @@ void realign_to_calendar_rows(Matrix& matrix, const std::vector<SeriesSpan>& spa
 // The signal-free iteration until it converges, reaches the
 // iteration limit or rises. Returns how it ended.
 EngineOutcome signal_free_iteration(EngineCall& call);
+
+// The index matrix of the last iteration made again from its curves, in
+// the storage results.indices holds.
+void index_last_iteration(EngineCall& call);
 
 // After the iteration: the final signal-free chronology, the regional curves file and
 // plots (without a regional curve, the series overlay plots), and the outcome message.
@@ -124,8 +151,9 @@ void final_detrending(EngineCall& call, std::vector<float>& chronology);
 void draw_biweights(const EngineCall& call, std::string_view title);
 
 // Without a regional curve: the series' measurements, curves and indices
-// of the first detrending against those of the last iteration.
-void series_overlay_plots(const EngineCall& call);
+// of the first detrending against those of the last iteration. The first
+// detrending's curves are fitted again into `storage`.
+void series_overlay_plots(const EngineCall& call, Matrix& storage);
 
 // The convergence statistics, the iteration differences and the smoothed
 // chronology of every iteration.
@@ -135,9 +163,10 @@ void iteration_plots(EngineCall& call);
 // state.raw_curve / state.fitted_curve, with the given in/out option.
 void fit_regional_curve(EngineCall& call, const Matrix& series, int& option);
 
-// The current regional fit along one series' rings (biological ages from
-// its pith offset on).
-void regional_series_curve(const EngineCall& call, int series, std::vector<float>& curve);
+// A regional fit by biological age along one series' rings (biological
+// ages from its pith offset on).
+void regional_series_curve(const EngineCall& call, int series, std::span<const float> fitted,
+                           std::vector<float>& curve);
 
 // Copies the current fit into a new slot of the regional curve store.
 void store_regional_curve(EngineCall& call);

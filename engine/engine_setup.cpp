@@ -12,6 +12,12 @@ namespace {
 // realignment can move each series in place.
 void ensure_calendar_rows(Matrix& x, int nyr, int ns) {
   if (x.rows() >= nyr && x.cols() >= ns) return;
+  if (x.cols() >= ns) {
+    // In place: the storage of the previous call's realigned matrix is
+    // large enough, and memory already in use costs nothing to write.
+    x.add_rows(nyr);
+    return;
+  }
   Matrix grown(std::max(nyr, x.rows()), std::max(ns, x.cols()));
   for (int j = 0; j < x.cols(); ++j) {
     std::copy(x.column(j).begin(), x.column(j).end(), grown.column(j).begin());
@@ -35,7 +41,8 @@ void set_up(EngineCall& call) {
   state.marked_series = -1;
   state.curve_options.reset(ns);
   state.floors.reset(ns);
-  results.indices = Matrix(nyr, ns);
+  results.indices = std::move(state.recycled.indices);
+  results.indices.resize(nyr, ns);
 
   // Each series' segment length on every row it covers: their per-row mean
   // is the mean segment length, their count the sample depth.
@@ -47,7 +54,7 @@ void set_up(EngineCall& call) {
     const int d = call.first_row(j);
     for (int i = 0; i < n; ++i) results.indices(d + i, j) = static_cast<float>(n);
   }
-  RowSummary segments = robsum(results.indices, nyr, ns, kSummaryArithmeticMean);
+  RowSummary segments = call.summarise_rows(results.indices, kSummaryArithmeticMean);
   state.mean_segment_length = std::move(segments.location);
   results.sample_depth = std::move(segments.count);
 
@@ -57,7 +64,7 @@ void set_up(EngineCall& call) {
     const int d = call.first_row(j);
     for (int i = 0; i < call.length(j); ++i) results.indices(d + i, j) = static_cast<float>(i + 1);
   }
-  RowSummary ages = robsum(results.indices, nyr, ns, kSummaryArithmeticMean);
+  RowSummary ages = call.summarise_rows(results.indices, kSummaryArithmeticMean);
   state.mean_tree_age = std::move(ages.location);
 
   if (call.draws_first_plot) {

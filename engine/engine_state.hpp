@@ -55,19 +55,6 @@ struct RunningMinima {
   std::array<float, 4> value{kStart, kStart, kStart, kStart};
 };
 
-// Series-relative rows x series: what a pass wrote to its series files --
-// measurements and curves less the retry constant, and the indices.
-struct SeriesStore {
-  Matrix data;
-  Matrix curves;
-  Matrix indices;
-  void reset(int rows, int series) {
-    data = Matrix(rows, series);
-    curves = Matrix(rows, series);
-    indices = Matrix(rows, series);
-  }
-};
-
 // A chronology as the per-row robust summary gives it.
 struct ChronologyRows {
   std::vector<float> location;
@@ -89,6 +76,15 @@ struct EngineState {
   // The first run's standard chronology centred after nss1: iteration
   // chronology 0 of every run of the data set.
   std::vector<float> pre_iteration_standard;
+
+  // Storage only: the driver hands back the matrices of the previous call's
+  // results, and the next call writes its own into them instead of mapping
+  // the memory afresh.
+  struct RecycledMatrices {
+    Matrix indices;
+    Matrix iteration_chronologies;
+  };
+  RecycledMatrices recycled;
 
   // --- Set by every call before use ---------------------------------------
 
@@ -121,17 +117,29 @@ struct EngineState {
   std::vector<float> raw_curve;
   std::vector<float> fitted_curve;
 
-  // What the first detrending and the latest iteration wrote to the series
-  // files (the iteration writes its files once it has ended: the last
-  // iteration's files are the ones that remain).
-  SeriesStore first_detrending;
-  SeriesStore last_iteration;
   int longest_series = 0;
 
-  // Signal-free measurements (series-relative rows) and their indices
-  // (calendar rows) in the current iteration.
+  // Only what cannot be derived again is kept per series: a data set's
+  // matrices dominate the memory of a run. The series files and plots take
+  // the rest (measurements less the retry constant, signal-free
+  // measurements, indices) from these and the calendar-row matrices.
+  //
+  // Per-series curves: the fitted curve of every series (series-relative
+  // rows, floor applied), of the first detrending and then of the latest
+  // iteration. Released with `signal_free` once the iteration's plots are
+  // drawn.
+  Matrix series_curves;
+  // Regional curve: the fits by biological age the latest pass indexed with
+  // (a refit within an iteration adds one), and the one each series took.
+  std::vector<std::vector<float>> pass_fits;
+  std::vector<int> series_fit;
+  // The chronology and sample depth the latest iteration took the signal
+  // out with.
+  std::vector<float> iteration_chronology;
+  std::vector<int> iteration_depth;
+  // Regional curve: signal-free measurements (series-relative rows) of the
+  // latest iteration.
   Matrix signal_free;
-  Matrix signal_free_indices;
 
   // The chronology the next changes are taken against.
   std::vector<float> previous_chronology;

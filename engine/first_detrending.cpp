@@ -4,6 +4,7 @@
 #include "detrend/indices.hpp"
 #include "detrend/robust_statistics.hpp"
 #include "engine/engine_call.hpp"
+#include "platform/thread_pool.hpp"
 #include "plots/biological_age_plots.hpp"
 
 namespace qb {
@@ -17,18 +18,6 @@ constexpr int kMeanLine = 6;
 
 }  // namespace
 
-void keep_for_files(SeriesStore& store, int series, std::span<const float> measurements,
-                    std::span<const float> curve, std::span<const float> index, float retry_constant) {
-  auto data = store.data.column(series);
-  auto curves = store.curves.column(series);
-  auto indices = store.indices.column(series);
-  for (std::size_t i = 0; i < measurements.size(); ++i) {
-    data[i] = measurements[i] - retry_constant;
-    curves[i] = curve[i] - retry_constant;
-    indices[i] = index[i];
-  }
-}
-
 bool apply_curve_floor(std::span<float> curve, float floor) {
   bool first_raised = false;
   for (std::size_t i = 0; i < curve.size(); ++i) {
@@ -40,53 +29,88 @@ bool apply_curve_floor(std::span<float> curve, float floor) {
   return first_raised;
 }
 
+bool first_curve(const EngineCall& call, int series, std::span<const float> x, int& option,
+                 std::vector<float>& curve) {
+  // A code that fits nothing leaves the curve as preset, which the floor
+  // then raises: never another series' curve.
+  curve.assign(x.size(), 0.0f);
+  curvefits(x, curve, option, call.options.alpha, call.options.stiffness);
+  return apply_curve_floor(curve, call.curve_floor(series));
+}
+
+void first_index(const EngineCall& call, bool raw_average, std::span<const float> x, std::span<const float> curve,
+                 std::vector<float>& index) {
+  if (raw_average) {
+    index.assign(x.begin(), x.end());
+    return;
+  }
+  index.assign(x.size(), 0.0f);
+  calind(x, curve, index, call.index_mode());
+}
+
 void first_detrending(EngineCall& call) {
   EngineState& state = call.state;
   const int option = call.results.curve_option;
-  const float constant = call.options.retry_constant;
-  std::vector<float> x, curve, index;
-  SeriesStore& store = state.first_detrending;
-  store.reset(state.longest_series, call.ns);
-
-  for (int j = 0; j < call.ns; ++j) {
-    const int n = call.length(j);
-    const auto column = call.data.x.column(j);
-    x.assign(column.begin(), column.begin() + n);
-    state.series_means[j] = mnsd(x).mean;
-
-    const int recorded = option == kRawAverage ? kMeanLine : option;
-    state.curve_options.at(j, 0) = recorded;
-    state.curve_options.at(j, 1) = recorded;
-    state.floors.at(j, 0) = 0;
-    state.floors.at(j, 1) = 0;
-
-    // A code that fits nothing leaves the curve as preset, which the floor
-    // then raises: never another series' curve.
-    if (call.options.regional) {
-      regional_series_curve(call, j, curve);
-    } else {
-      curve.assign(n, 0.0f);
-      curvefits(x, curve, state.curve_options.at(j, 1), call.options.alpha, call.options.stiffness);
-      if (apply_curve_floor(curve, call.curve_floor(j))) state.floors.at(j, 1) = j + 1;
-    }
-
-    index.assign(n, 0.0f);
-    if (option == kRawAverage) {
-      index = x;
-    } else {
-      calind(x, curve, index, call.index_mode());
-    }
-    auto target = call.results.indices.column(j);
-    std::copy(index.begin(), index.end(), target.begin());
-
-    keep_for_files(store, j, x, curve, index, constant);
+  const bool raw_average = option == kRawAverage;
+  const int recorded = raw_average ? kMeanLine : option;
+  if (call.options.regional) {
+    state.pass_fits.assign(1, state.fitted_curve);
+    state.series_fit.assign(call.ns, 0);
+  } else {
+    state.series_curves.resize(state.longest_series, call.ns);
   }
+
+  // Every series is detrended on its own, so the series are spread over the
+  // threads.
+  parallel_for_runs(call.ns, call.options.threads, [&](int first, int last) {
+    std::vector<float> curve, index;
+    for (int j = first; j < last; ++j) {
+      const int n = call.length(j);
+      const std::span<const float> x = call.data.x.column(j).first(n);
+      state.series_means[j] = mnsd(x).mean;
+
+      state.curve_options.at(j, 0) = recorded;
+      state.curve_options.at(j, 1) = recorded;
+      state.floors.at(j, 0) = 0;
+      state.floors.at(j, 1) = 0;
+      if (call.options.regional) {
+        regional_series_curve(call, j, state.fitted_curve, curve);
+      } else {
+        if (first_curve(call, j, x, state.curve_options.at(j, 1), curve)) state.floors.at(j, 1) = j + 1;
+        std::copy(curve.begin(), curve.end(), state.series_curves.column(j).begin());
+      }
+      first_index(call, raw_average, x, curve, index);
+      std::copy(index.begin(), index.end(), call.results.indices.column(j).begin());
+    }
+  });
 
   if (call.options.regional) {
     plt2(call.results.indices, call.data.spans, kMissing);
   }
-  write_series_files(call.series_file_names(SeriesPass::kStandard), call.data, store, SeriesPass::kStandard,
-                     option != kRawAverage);
+  // The matrices still hold each series from row 0.
+  const float constant = call.options.retry_constant;
+  const auto values = [&](int j, SeriesFile file, std::vector<float>& out) {
+    const int n = call.length(j);
+    switch (file) {
+      case SeriesFile::kData: {
+        const auto x = call.data.x.column(j).first(n);
+        out.resize(n);
+        for (int i = 0; i < n; ++i) out[i] = x[i] - constant;
+        return;
+      }
+      case SeriesFile::kCurves:
+        pass_curve(call, j, out);
+        for (float& value : out) value = value - constant;
+        return;
+      case SeriesFile::kIndices: {
+        const auto index = call.results.indices.column(j).first(n);
+        out.assign(index.begin(), index.end());
+        return;
+      }
+    }
+  };
+  write_series_files(call.series_file_names(SeriesPass::kStandard), call.data, SeriesPass::kStandard,
+                     !raw_average, values, call.options.threads);
 }
 
 }  // namespace qb

@@ -40,11 +40,11 @@ void fit_regional_curve(EngineCall& call, const Matrix& series, int& option) {
   state.regional_shift = curve.shift;
 }
 
-void regional_series_curve(const EngineCall& call, int series, std::vector<float>& curve) {
-  const EngineState& state = call.state;
+void regional_series_curve(const EngineCall& call, int series, std::span<const float> fitted,
+                           std::vector<float>& curve) {
   const int p = call.pith_offset(series);
   const int n = call.length(series);
-  curve.assign(state.fitted_curve.begin() + p, state.fitted_curve.begin() + p + n);
+  curve.assign(fitted.begin() + p, fitted.begin() + p + n);
   // A regional curve that runs down to exactly 0 (running medians or lowess
   // over a stretch of zero rings) would make every index of the series a
   // division by zero; such a ring takes the series' curve floor instead.
@@ -77,6 +77,16 @@ void draw_regional_fit(const EngineState& state, std::string_view title) {
   plot.title = title;
   plot.age_offset = state.regional_shift;
   plt1(plot);
+}
+
+void pass_curve(const EngineCall& call, int series, std::vector<float>& curve) {
+  const EngineState& state = call.state;
+  if (call.options.regional) {
+    regional_series_curve(call, series, state.pass_fits[state.series_fit[series]], curve);
+    return;
+  }
+  const auto column = state.series_curves.column(series).first(call.length(series));
+  curve.assign(column.begin(), column.end());
 }
 
 }  // namespace qb

@@ -1,6 +1,7 @@
 #include "engine/series_files.hpp"
 
 #include "platform/text_file.hpp"
+#include "platform/thread_pool.hpp"
 #include "series/decadal_format.hpp"
 
 namespace qb {
@@ -13,16 +14,35 @@ TextOutput create_titled(const std::string& name, std::string_view title) {
   return file;
 }
 
-void write_store(TextOutput& file, const DataSet& data, const Matrix& values, std::string_view tag) {
-  for (int j = 0; j < data.ns(); ++j) {
-    const SeriesSpan& span = data.spans[j];
-    const int n = span.last_year - span.first_year + 1;
-    DecadalSeriesOut series;
-    series.id = data.ids[j];
-    series.first_year = span.first_year;
-    series.values = values.column(j).first(n);
-    series.tag = tag;
-    trrw(TrrwMode::kWriteWidths, file, series);
+// Rings rendered at a time: enough for every thread to have work, few
+// enough that the text waiting to be written stays small.
+constexpr long long kRingsPerBatch = 1 << 16;
+
+void write_file(TextOutput& file, const DataSet& data, SeriesFile which, std::string_view tag,
+                const SeriesFileValues& values, int threads) {
+  const int ns = data.ns();
+  std::vector<std::string> texts;
+  int first = 0;
+  while (first < ns) {
+    int last = first;
+    long long rings = 0;
+    while (last < ns && (last == first || rings < kRingsPerBatch)) rings += data.spans[last++].count;
+    texts.assign(static_cast<std::size_t>(last - first), std::string());
+    parallel_for_runs(last - first, threads, [&](int begin, int end) {
+      std::vector<float> column;
+      for (int k = begin; k < end; ++k) {
+        const int j = first + k;
+        values(j, which, column);
+        DecadalSeriesOut series;
+        series.id = data.ids[j];
+        series.first_year = data.spans[j].first_year;
+        series.values = column;
+        series.tag = tag;
+        trrw(TrrwMode::kWriteWidths, texts[static_cast<std::size_t>(k)], series);
+      }
+    });
+    for (const std::string& text : texts) file.put(text);
+    first = last;
   }
 }
 
@@ -42,17 +62,17 @@ void create_series_files(const std::array<std::string, 3>& names, std::string_vi
   for (const std::string& name : names) create_titled(name, title).close();
 }
 
-void write_series_files(const std::array<std::string, 3>& names, const DataSet& data, const SeriesStore& store,
-                        SeriesPass pass, bool with_indices) {
+void write_series_files(const std::array<std::string, 3>& names, const DataSet& data, SeriesPass pass,
+                        bool with_indices, const SeriesFileValues& values, int threads) {
   const bool standard = pass == SeriesPass::kStandard;
-  TextOutput values = create_titled(names[0], data.titles[0]);
-  write_store(values, data, store.data, standard ? "stdraw" : "ssfraw");
-  values.close();
+  TextOutput measurements = create_titled(names[0], data.titles[0]);
+  write_file(measurements, data, SeriesFile::kData, standard ? "stdraw" : "ssfraw", values, threads);
+  measurements.close();
   TextOutput curves = create_titled(names[1], data.titles[0]);
-  write_store(curves, data, store.curves, standard ? "stdcrv" : "ssfcrv");
+  write_file(curves, data, SeriesFile::kCurves, standard ? "stdcrv" : "ssfcrv", values, threads);
   curves.close();
   TextOutput indices = create_titled(names[2], data.titles[0]);
-  if (with_indices) write_store(indices, data, store.indices, standard ? "stdind" : "ssfind");
+  if (with_indices) write_file(indices, data, SeriesFile::kIndices, standard ? "stdind" : "ssfind", values, threads);
   indices.close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/engine_call.hpp"
 #include "platform/console.hpp"
+#include "platform/large_buffer.hpp"
 #include "series/file_names.hpp"
 
 namespace qb {
@@ -19,6 +20,10 @@ EngineCall::EngineCall(DataSet& data_set, const EngineOptions& engine_options, E
   results.curve_option = options.curve_option;
   results.retry_counter = options.retry_counter;
   results.stabilisation = options.stabilisation;
+  calendar_rows.reserve(static_cast<std::size_t>(ns));
+  for (const SeriesSpan& span : data.spans) {
+    calendar_rows.push_back({span.first_year - ify, span.last_year - ify + 1});
+  }
 }
 
 int EngineCall::pith_offset(int series) const {
@@ -29,11 +34,23 @@ float EngineCall::curve_floor(int series) const {
   return series < static_cast<int>(options.curve_floor.size()) ? options.curve_floor[series] : kDefaultCurveFloor;
 }
 
+RowSummary EngineCall::summarise_rows(const Matrix& matrix, int option) const {
+  return robsum(matrix, nyr, ns, option, calendar_rows, options.threads);
+}
+
 std::array<std::string, 3> EngineCall::series_file_names(SeriesPass pass) const {
   return qb::series_file_names(base_name, pass, options.index_type, options.power_transformed);
 }
 
 namespace {
+
+// What the series files and plots were derived from is not needed past the
+// iteration's plots: the running Rbar of the next stage, and the next call,
+// find the memory free.
+void release_series_storage(EngineState& state) {
+  state.series_curves = Matrix();
+  state.signal_free = Matrix();
+}
 
 // A data set the engine cannot standardise at all: the driver never passes
 // one, so this is a guard against a caller's mistake, not a dialogue.
@@ -49,6 +66,9 @@ void check_data_set(const DataSet& data) {
 
 EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& state, ReportFile& report) {
   check_data_set(data);
+  // What the loading of the set and the previous call freed goes back to
+  // the system before the call builds its own matrices.
+  release_free_memory();
   EngineResults results;
   EngineCall call(data, options, state, report, results);
 
@@ -64,8 +84,12 @@ EngineResults sigfree(DataSet& data, const EngineOptions& options, EngineState& 
   const bool stabilise = options.rbar_window != 0;
   if (stabilise) standard_stabilisation_pass(call);
   results.outcome = signal_free_iteration(call);
-  if (results.outcome == EngineOutcome::kRetryRequested) return results;
+  if (results.outcome == EngineOutcome::kRetryRequested) {
+    release_series_storage(state);
+    return results;
+  }
   after_iteration(call);
+  release_series_storage(state);
   adjust_chronologies(call);
   if (stabilise) signal_free_stabilisation_pass(call);
   iteration_plots(call);

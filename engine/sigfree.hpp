@@ -45,9 +45,9 @@ struct EngineOptions {
   float threshold = 0.0001f;
   // Running RBAR window in years; 0 runs no stabilisation pass.
   int rbar_window = 0;
-  // Threads the running Rbar may use (its results do not depend on them);
-  // 0: one per hardware thread.
-  int rbar_threads = 0;
+  // Threads the engine may use (its results do not depend on them); 0: one
+  // per hardware thread.
+  int threads = 0;
   // Spline stabilisation of the spread of the chronologies: 0 none, 1 the
   // age-dependent spline, 10 or more a spline of that many years, -10 or
   // less a spline of that percentage of the chronology length.

@@ -6,6 +6,7 @@
 #include "engine/engine_call.hpp"
 #include "engine/engine_plots.hpp"
 #include "platform/console.hpp"
+#include "platform/large_buffer.hpp"
 #include "platform/record_format.hpp"
 #include "platform/text_file.hpp"
 #include "plots/plot_conventions.hpp"
@@ -52,10 +53,13 @@ RunningRbar running_rbar(EngineCall& call, std::string_view suffix) {
   // Windows one year apart.
   options.window_overlap = call.options.rbar_window - 1;
   options.quiet = call.results.retry_counter != 0;
-  options.threads = call.options.rbar_threads;
+  options.threads = call.options.threads;
   RunningRbar rbar = runbar(call.results.indices, call.data.spans, call.data.whole, call.state.rbar_depth,
                             call.state.rbar_chronology, options, file);
   file.close();
+  // The windows' work storage, a few megabytes per thread on a large set,
+  // is not kept resident through the iteration that follows.
+  release_free_memory();
   return rbar;
 }
 

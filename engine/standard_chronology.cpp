@@ -88,7 +88,7 @@ void standard_chronology(EngineCall& call) {
   realign_to_calendar_rows(call.data.x, call.data.spans, call.ify);
   realign_to_calendar_rows(results.indices, call.data.spans, call.ify);
 
-  RowSummary summary = robsum(results.indices, nyr, call.ns, call.options.mean_type);
+  RowSummary summary = call.summarise_rows(results.indices, call.options.mean_type);
   std::vector<float>& standard = results.standard.value;
   standard = std::move(summary.location);
   results.standard.sd = std::move(summary.scale);
@@ -115,7 +115,8 @@ void standard_chronology(EngineCall& call) {
   }
   const FirstRunValues& lead = state.first_run;
 
-  results.iteration_chronologies = Matrix(nyr, kMaxIterations + 1);
+  results.iteration_chronologies = std::move(state.recycled.iteration_chronologies);
+  results.iteration_chronologies.resize(nyr, kMaxIterations + 1);
   if (static_cast<int>(state.pre_iteration_standard.size()) == nyr) {
     std::copy(state.pre_iteration_standard.begin(), state.pre_iteration_standard.end(),
               results.iteration_chronologies.column(0).begin());

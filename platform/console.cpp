@@ -1,21 +1,33 @@
 #include "platform/console.hpp"
 
 #include <iostream>
+#include <stdexcept>
 
 #include "platform/free_form.hpp"
 
 namespace qb {
 namespace {
 Console* g_console = nullptr;
-}
+thread_local ConsoleRecording* t_recording = nullptr;
+}  // namespace
 
 Console::Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
 
-void Console::put(std::string_view text) { out_ << text; }
+void Console::put(std::string_view text) {
+  if (t_recording) {
+    t_recording->entries_.push_back({false, std::string(text)});
+    return;
+  }
+  out_ << text;
+}
 
-void Console::flush() { out_.flush(); }
+void Console::flush() {
+  if (!t_recording) out_.flush();
+}
 
 std::string Console::read_line() {
+  // An answer steers what follows it, so it cannot be deferred to a replay.
+  if (t_recording) throw std::logic_error("console answer asked for while recording");
   out_.flush();
   std::string line;
   if (!std::getline(in_, line)) end_of_input();
@@ -50,6 +62,10 @@ std::optional<float> Console::read_free_real() {
 
 void Console::pause(std::string_view message) {
   put(message);
+  if (t_recording) {
+    t_recording->entries_.push_back({true, {}});
+    return;
+  }
   read_line();
 }
 
@@ -64,7 +80,7 @@ void Console::stop(std::string_view message, int exit_code) {
     put(message);
     put("\n");
   }
-  out_.flush();
+  flush();
   throw ProgramStop{exit_code};
 }
 
@@ -85,6 +101,21 @@ Console& console() {
   static Console standard(std::cin, std::cout);
   return g_console ? *g_console : standard;
 }
+
+void ConsoleRecording::replay(Console& console) const {
+  for (const Entry& entry : entries_) {
+    if (entry.wait) {
+      console.read_line();
+    } else {
+      console.put(entry.text);
+    }
+  }
+}
+
+ConsoleRecordingScope::ConsoleRecordingScope(ConsoleRecording& recording) : previous_(t_recording) {
+  t_recording = &recording;
+}
+ConsoleRecordingScope::~ConsoleRecordingScope() { t_recording = previous_; }
 
 ConsoleScope::ConsoleScope(Console& replacement) : previous_(g_console) { g_console = &replacement; }
 ConsoleScope::~ConsoleScope() { g_console = previous_; }

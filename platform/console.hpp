@@ -6,11 +6,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/program_stop.hpp"
 #include "platform/record_format.hpp"
 
 namespace qb {
+
+class ConsoleRecording;
 
 class Console {
  public:
@@ -27,7 +30,7 @@ class Console {
 
   // One answer line without its line end. End of input ends the program with
   // the running program's abnormal termination text: a closed input is never
-  // taken as an answer.
+  // taken as an answer. A thread that records cannot wait for an answer.
   std::string read_line();
 
   // "(1x,'<text>',t<column>,'==> ',$)" and the answer.
@@ -39,6 +42,7 @@ class Console {
   std::optional<float> read_free_real();
 
   // Shows the message with the cursor left after it and waits for Return.
+  // While the thread records, the message and the wait are recorded.
   void pause(std::string_view message);
   // The last wait of a run: an input that has ended is as good as Return.
   void wait_before_exit();
@@ -59,6 +63,38 @@ class Console {
   std::istream& in_;
   std::ostream& out_;
   std::function<void(Console&)> end_of_input_;
+};
+
+// The console traffic of one piece of work run beside others (a parallel
+// loop): the texts it wrote and the Returns its pauses waited for, kept to be
+// replayed when the work before it has shown its own, so that the console
+// sees them in the order of a serial run.
+class ConsoleRecording {
+ public:
+  bool empty() const { return entries_.empty(); }
+  // Writes the texts and waits at the pauses, in the order recorded.
+  void replay(Console& console) const;
+
+ private:
+  friend class Console;
+  struct Entry {
+    bool wait = false;  // a pause's wait for Return; else a text
+    std::string text;
+  };
+  std::vector<Entry> entries_;
+};
+
+// Records, for the length of a scope, what the calling thread does on any
+// console instead of doing it.
+class ConsoleRecordingScope {
+ public:
+  explicit ConsoleRecordingScope(ConsoleRecording& recording);
+  ~ConsoleRecordingScope();
+  ConsoleRecordingScope(const ConsoleRecordingScope&) = delete;
+  ConsoleRecordingScope& operator=(const ConsoleRecordingScope&) = delete;
+
+ private:
+  ConsoleRecording* previous_;
 };
 
 // The process console (standard input and output).

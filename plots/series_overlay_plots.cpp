@@ -43,12 +43,16 @@ int curves_drawn(const Matrix& curves, const CurveFamilyPlot& plot) {
   return std::clamp(plot.curves, 0, curves.cols());
 }
 
-void widen_over_series(const Matrix& values, std::span<const SeriesSpan> spans, float& low, float& high) {
+void widen_over_series(const SeriesValues& values, std::span<const SeriesSpan> spans, float& low, float& high) {
   for (std::size_t j = 0; j < spans.size(); ++j) {
-    for (float value : series_rows(values, static_cast<int>(j), spans[j])) {
+    for (float value : values(static_cast<int>(j))) {
       if (!is_missing(value)) widen(value, low, high);
     }
   }
+}
+
+SeriesValues matrix_series(const Matrix& values, std::span<const SeriesSpan> spans) {
+  return [&values, spans](int j) { return series_rows(values, j, spans[static_cast<std::size_t>(j)]); };
 }
 
 }  // namespace
@@ -103,7 +107,7 @@ void spaghetti(const Matrix& curves, const CurveFamilyPlot& plot) {
   show_plot(draw, title_plot_file(plot.texts.title));
 }
 
-AxisLimits linguine2_range(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot) {
+AxisLimits linguine2_range(const SeriesValues& first, const SeriesValues& second, const SeriesPairPlot& plot) {
   AxisLimits range{100000.0f, -100000.0f, 100000.0f, -100000.0f};
   for (const SeriesSpan& span : plot.spans) {
     range.xmin = std::min(range.xmin, static_cast<float>(span.first_year));
@@ -119,7 +123,7 @@ AxisLimits linguine2_range(const Matrix& first, const Matrix& second, const Seri
   return range;
 }
 
-void linguine2(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot) {
+void linguine2(const SeriesValues& first, const SeriesValues& second, const SeriesPairPlot& plot) {
   if (plot.spans.empty()) return;
   const AxisLimits range = linguine2_range(first, second, plot);
   const FixedTexts texts = fixed_texts(plot.texts);
@@ -128,7 +132,7 @@ void linguine2(const Matrix& first, const Matrix& second, const SeriesPairPlot& 
     for (const auto& [values, colour] : {std::pair{&first, kBlue}, std::pair{&second, kRed}}) {
       canvas.colour(colour);
       for (std::size_t j = 0; j < plot.spans.size(); ++j) {
-        const std::span<const float> rows = series_rows(*values, static_cast<int>(j), plot.spans[j]);
+        const std::span<const float> rows = (*values)(static_cast<int>(j));
         canvas.line(years_from(plot.spans[j].first_year, rows.size()), rows);
       }
     }
@@ -146,6 +150,14 @@ void linguine2(const Matrix& first, const Matrix& second, const SeriesPairPlot& 
     canvas.colour(kRed);
     canvas.text_beside("b", -33.75, 0.72, 0.0, texts.second_legend);
   });
+}
+
+AxisLimits linguine2_range(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot) {
+  return linguine2_range(matrix_series(first, plot.spans), matrix_series(second, plot.spans), plot);
+}
+
+void linguine2(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot) {
+  linguine2(matrix_series(first, plot.spans), matrix_series(second, plot.spans), plot);
 }
 
 }  // namespace qb

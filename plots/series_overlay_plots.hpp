@@ -4,6 +4,7 @@
 // after a step) in blue and red.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -61,13 +62,19 @@ struct SeriesPairPlot {
   OverlayTexts texts;
 };
 
+// The values of series j (series-relative, over its span) on one side of the
+// pair; what it returns stays valid until its next call.
+using SeriesValues = std::function<std::span<const float>(int series)>;
+
 // x from the earliest first year to the latest last year; y over every value
-// but kMissing of both matrices, widened by a tenth at each end and never
-// below 0.
+// but kMissing of both sides, widened by a tenth at each end and never below
+// 0.
+AxisLimits linguine2_range(const SeriesValues& first, const SeriesValues& second, const SeriesPairPlot& plot);
 AxisLimits linguine2_range(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot);
 
-// Draws once on the screen, the first matrix's series blue, the second's red,
+// Draws once on the screen, the first side's series blue, the second's red,
 // and returns: no menu, no file.
+void linguine2(const SeriesValues& first, const SeriesValues& second, const SeriesPairPlot& plot);
 void linguine2(const Matrix& first, const Matrix& second, const SeriesPairPlot& plot);
 
 }  // namespace qb

@@ -403,7 +403,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
   }
 }
 
-void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
+void write_widths(std::string& output, const DecadalSeriesOut& series) {
   const long long count = static_cast<long long>(series.values.size());
   if (count <= 0) return;
   const std::string tag = fixed_columns(series.tag, kTagLength);
@@ -430,14 +430,14 @@ void write_widths(TextOutput& output, const DecadalSeriesOut& series) {
       fields.emplace_back(v);
     }
     if (fields.size() == 12) fields.emplace_back(std::string_view(tag));
-    output.put(with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
+    output += (with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
     if (ended) return;
     year += slots;
     slots = 10;
   }
 }
 
-void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool header) {
+void write_indices(std::string& output, const DecadalSeriesOut& series, bool header) {
   const long long count = static_cast<long long>(series.values.size());
   if (count <= 0) return;
   if (!series.depths.empty() && series.depths.size() < series.values.size()) {
@@ -447,7 +447,7 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
   if (header) {
     const long long last = static_cast<long long>(series.first_year) + count - 1;
     const char* format = (series.first_year <= -1000 || last <= -1000) ? "(a6,2i5)" : "(a6,2i4)";
-    output.put(with_identifier(format_record(format, kIdStandIn, series.first_year, last), series.id, 6));
+    output += (with_identifier(format_record(format, kIdStandIn, series.first_year, last), series.id, 6));
   }
   // A first depth below 1 means the caller has no depths: every value counts once.
   const bool unit_depths = series.depths.empty() || series.depths[0] < 1;
@@ -479,7 +479,7 @@ void write_indices(TextOutput& output, const DecadalSeriesOut& series, bool head
       fields.emplace_back(depths[j]);
     }
     fields.emplace_back(std::string_view(tag));
-    output.put(with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
+    output += (with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
     if (ended) return;
     year = year - first_slot + 11;
     first_slot = 1;
@@ -496,6 +496,12 @@ DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state, con
 }
 
 void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series) {
+  std::string records;
+  trrw(mode, records, series);
+  output.put(records);
+}
+
+void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
   switch (mode) {
     case TrrwMode::kWriteWidths: write_widths(output, series); return;
     case TrrwMode::kWriteIndices: write_indices(output, series, false); return;

@@ -135,6 +135,9 @@ DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
 // Writes one series in mode "mw", "iw" or "cr". A read mode, or fewer depths
 // than values, is a caller error (std::invalid_argument).
 void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series);
+// The same records appended to `output`: series can be rendered apart from
+// the file they go to (in parallel, then written in order).
+void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series);
 
 // A column block read by `datar`.
 struct ColumnBlock {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/bounds.hpp"
+#include "platform/large_buffer.hpp"
 
 namespace qb {
 
@@ -41,16 +42,33 @@ class Matrix {
   }
 
   void fill(float value) { std::fill(data_.begin(), data_.end(), value); }
+  // Every value set to `fill`; the storage is kept when it is large enough.
   void resize(int rows, int cols, float fill = kMissing) {
     rows_ = rows;
     cols_ = cols;
     data_.assign(static_cast<std::size_t>(rows) * cols, fill);
   }
+  // More rows at the end of every column, set to `fill`; the values stay.
+  void add_rows(int rows, float fill = kMissing) {
+    if (rows <= rows_) return;
+    const std::size_t old_rows = static_cast<std::size_t>(rows_);
+    const std::size_t new_rows = static_cast<std::size_t>(rows);
+    data_.resize(new_rows * cols_);
+    // From the last column down, so that no column is overwritten before it
+    // moves.
+    for (int col = cols_ - 1; col >= 0; --col) {
+      const auto from = data_.begin() + static_cast<std::ptrdiff_t>(col * old_rows);
+      const auto to = data_.begin() + static_cast<std::ptrdiff_t>(col * new_rows);
+      std::copy_backward(from, from + static_cast<std::ptrdiff_t>(old_rows), to + static_cast<std::ptrdiff_t>(old_rows));
+      std::fill(to + static_cast<std::ptrdiff_t>(old_rows), to + static_cast<std::ptrdiff_t>(new_rows), fill);
+    }
+    rows_ = rows;
+  }
 
  private:
   int rows_ = 0;
   int cols_ = 0;
-  std::vector<float> data_;
+  std::vector<float, LargeBufferAllocator<float>> data_;
 };
 
 }  // namespace qb

@@ -328,6 +328,12 @@ TEST(RunningRbar, ThreadsGiveBitIdenticalResults) {
     EXPECT_EQ(serial.windows[w].rbar, parallel.windows[w].rbar);
     EXPECT_EQ(serial.windows[w].sd, parallel.windows[w].sd);
     EXPECT_EQ(serial.windows[w].correlations, parallel.windows[w].correlations);
+    // Windows of the same members are summed side by side; each must still
+    // be the window computed alone.
+    const WindowRbar alone = rrbar(set.x, set.spans, set.whole, serial.windows[w].centre_year - 20, 41);
+    EXPECT_EQ(serial.windows[w].rbar, alone.rbar) << w;
+    EXPECT_EQ(serial.windows[w].sd, alone.sd) << w;
+    EXPECT_EQ(serial.windows[w].correlations, alone.correlations) << w;
   }
   EXPECT_EQ(serial.rbar1, parallel.rbar1);
   EXPECT_EQ(serial.adjusted2, parallel.adjusted2);

@@ -14,7 +14,7 @@ EngineOptions detrending(int curve_option, int window) {
   options.curve_option = curve_option;
   options.mean_type = kSummaryArithmeticMean;
   options.rbar_window = window;
-  options.rbar_threads = 2;
+  options.threads = 2;
   options.stabilisation = 1;
   options.file_name = "site.rwl";
   return options;

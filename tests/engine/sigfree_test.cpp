@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <map>
 #include <regex>
 
 #include "engine/series_files.hpp"
@@ -85,6 +87,25 @@ TEST(SigfreeSetUp, SegmentLengthTreeAgeAndRealignment) {
   EXPECT_EQ(run.results.indices(140, 1), kMissing);
   EXPECT_EQ(state.first_run.nss1, 40);
   EXPECT_EQ(state.first_run.nss2, 40);
+
+  // As loaded, the matrix has rows for the longest series only; it grows to
+  // calendar rows, again in the storage of the previous call when the
+  // driver copies the saved measurements back into it.
+  DataSet apart = make_data_set({{1000, rings(100, 0.0f)}, {1050, rings(100, 1.0f)}});
+  Matrix loaded_rows(100, 2);
+  for (int j = 0; j < 2; ++j) {
+    for (int r = 0; r < 100; ++r) loaded_rows(r, j) = apart.x(r, j);
+  }
+  EngineState apart_state;
+  for (int run_number = 0; run_number < 2; ++run_number) {
+    apart.x = loaded_rows;
+    run_engine(apart, per_series(6), apart_state, empty_answers(50));
+    ASSERT_GE(apart.x.rows(), 150);
+    for (int r = 0; r < 150; ++r) {
+      EXPECT_EQ(apart.x(r, 0), r < 100 ? loaded_rows(r, 0) : kMissing) << r;
+      EXPECT_EQ(apart.x(r, 1), r < 50 ? kMissing : loaded_rows(r - 50, 1)) << r;
+    }
+  }
 }
 
 TEST(SigfreeRuns, ARetryRunReusesTheFirstRunsValuesAndAsksNothingNew) {
@@ -367,6 +388,90 @@ void expect_series_file(const std::string& path, const DataSet& loaded, bool mea
     }
   }
   EXPECT_EQ(trrw(TrrwMode::kReadWidths, *input, read).count, kEndOfFile);
+}
+
+// Every output of a data set's runs with its retries: the results of the
+// last call, the console, the report and every file written.
+struct WholeRun {
+  EngineRun last;
+  std::map<std::string, std::string> files;
+};
+
+WholeRun run_in_directory(const DataSet& loaded, EngineOptions options) {
+  ScratchDirectory dir;
+  EngineState state;
+  WholeRun run;
+  run.last = run_with_retries(loaded, options, state);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    run.files[entry.path().filename().string()] = read_file(entry.path().string());
+  }
+  return run;
+}
+
+void expect_same_runs(const WholeRun& one, const WholeRun& all) {
+  const EngineResults& a = one.last.results;
+  const EngineResults& b = all.last.results;
+  EXPECT_EQ(a.outcome, b.outcome);
+  EXPECT_EQ(a.iterations, b.iterations);
+  EXPECT_EQ(a.standard.value, b.standard.value);
+  EXPECT_EQ(a.standard.sd, b.standard.sd);
+  EXPECT_EQ(a.signal_free.value, b.signal_free.value);
+  EXPECT_EQ(a.signal_free.sd, b.signal_free.sd);
+  EXPECT_EQ(a.stabilised.standard, b.stabilised.standard);
+  EXPECT_EQ(a.stabilised.signal_free, b.stabilised.signal_free);
+  EXPECT_EQ(a.sample_depth, b.sample_depth);
+  for (int j = 0; j < a.indices.cols(); ++j) {
+    ASSERT_TRUE(std::equal(a.indices.column(j).begin(), a.indices.column(j).end(), b.indices.column(j).begin(),
+                           [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); }))
+        << "series " << j;
+  }
+  EXPECT_EQ(one.last.shown, all.last.shown);
+  EXPECT_EQ(one.files.size(), all.files.size());
+  for (const auto& [name, text] : one.files) {
+    const auto other = all.files.find(name);
+    ASSERT_NE(other, all.files.end()) << name;
+    EXPECT_TRUE(text == other->second) << name;
+  }
+}
+
+// Work is spread over threads only where each value is still computed by the
+// same serial code, so the thread count changes nothing: not a value, not a
+// file byte, not the order of the console messages of the parallel curve
+// fits (series too short for an exponential say so in every iteration).
+TEST(SigfreeThreads, OneThreadAndAllThreadsGiveTheSameRuns) {
+  std::vector<MadeUpSeries> trees;
+  for (int j = 0; j < 40; ++j) {
+    const int n = j % 4 == 3 ? 10 + j / 4 : 120 + 7 * j;
+    trees.push_back({1700 + (j * 13) % 90, rings(n, 0.37f * static_cast<float>(j))});
+  }
+  const DataSet short_and_long = make_data_set(trees);
+  const DataSet real = read_ring_widths(shared_data("co021.rwl"));
+
+  EngineOptions exponential = per_series(1);
+  exponential.rbar_window = 51;
+  EngineOptions spline = per_series(8);
+  spline.mean_type = kSummaryBiweightMean;
+  spline.rbar_window = 51;
+  EngineOptions rcs = regional(-2);
+  rcs.mean_type = kSummaryBiweightMean;
+  rcs.rbar_window = 51;
+  EngineOptions smoother = per_series(-5);
+  smoother.index_type = IndexType::kResiduals;
+  const std::vector<std::pair<const DataSet*, EngineOptions>> cases{
+      {&short_and_long, exponential}, {&short_and_long, smoother}, {&real, spline}, {&real, rcs}};
+  for (const auto& [data, options] : cases) {
+    EngineOptions serial = options;
+    serial.threads = 1;
+    EngineOptions parallel = options;
+    parallel.threads = 0;
+    const WholeRun one = run_in_directory(*data, serial);
+    const WholeRun all = run_in_directory(*data, parallel);
+    SCOPED_TRACE(options.regional ? "regional" : std::to_string(options.curve_option));
+    if (&options == &cases[0].second) {
+      EXPECT_GT(count_of(one.last.shown, ">> sbr curve:  only"), 10);
+    }
+    expect_same_runs(one, all);
+  }
 }
 
 class SigfreeOnRealData : public ::testing::TestWithParam<std::tuple<const char*, bool>> {};

@@ -12,7 +12,7 @@ EngineOptions stabilising(int option) {
   options.curve_option = 6;
   options.mean_type = kSummaryArithmeticMean;
   options.rbar_window = 51;
-  options.rbar_threads = 2;
+  options.threads = 2;
   options.stabilisation = option;
   options.file_name = "site.rwl";
   return options;

@@ -77,7 +77,7 @@ TEST_P(StabilisationOnRealData, WritesTheRbarFilesAndFiniteStabilisedChronologie
   options.index_type = real.index_type;
   options.stiffness = 10;
   options.rbar_window = window;
-  options.rbar_threads = 2;
+  options.threads = 2;
   options.stabilisation = option;
   options.file_name = real.name;
   EngineState state;
@@ -133,7 +133,7 @@ EngineOptions made_up(int curve_option, int option) {
   options.curve_option = curve_option;
   options.mean_type = kSummaryArithmeticMean;
   options.rbar_window = 51;
-  options.rbar_threads = 2;
+  options.threads = 2;
   options.stabilisation = option;
   options.file_name = "site.rwl";
   return options;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/thread_pool.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
@@ -48,6 +49,31 @@ TEST(Console, PauseAndStop) {
   EXPECT_EQ(script.output(), " Hit Return to Continue");
   EXPECT_THROW(console().stop(" "), ProgramStop);
   EXPECT_EQ(script.output(), " Hit Return to Continue");
+}
+
+// Work spread over threads shows on the console exactly what a serial loop
+// would: texts and pauses in index order, nothing after the first index
+// that stopped the program, and a nested loop runs in place.
+TEST(Console, ParallelLoopShowsWhatASerialLoopShows) {
+  ScriptedConsole script("first\nsecond\n");
+  const auto body = [](int i) {
+    parallel_for(2, 0, [i](int k) { console().write("(1x,i3,i2)", i, k); });
+    if (i == 20) console().pause(" Hit Return");
+    if (i == 30 || i == 35) console().stop(" stopped", i);
+  };
+  try {
+    parallel_for(64, 0, body);
+    FAIL() << "no stop";
+  } catch (const ProgramStop& stop) {
+    EXPECT_EQ(stop.exit_code, 30);
+  }
+  std::string expected;
+  for (int i = 0; i <= 30; ++i) {
+    expected += format_record("(1x,i3,i2)", i, 0) + format_record("(1x,i3,i2)", i, 1);
+    if (i == 20) expected += " Hit Return";
+  }
+  EXPECT_EQ(script.output(), expected + " stopped\n");
+  EXPECT_EQ(console().read_line(), "second");
 }
 
 }  // namespace
