@@ -7,10 +7,11 @@
 # BUILD_DIR (default build/) holds a Release build of Quellbard_v47b_batch.
 # Data sets: ca533 and co021 (examples/data), ca535 and swed334 (from
 # QB_LARGE_DATA, default ../shared/data next to the project; skipped when
-# missing) and a synthetic site of 2000 series x 1399 years made by
-# scripts/make-synthetic-set.py; --huge adds 2999 series x 3000 years with
-# every series covering every year (minutes per run: one run unless --runs
-# is given).
+# missing) and two synthetic sites of 2000 series x 1399 years made by
+# scripts/make-synthetic-set.py, one of 50- to 600-year series (syn2000) and a
+# heavier one of 30-year to whole-span series (syn2000long); --huge adds 2999
+# series x 3000 years with every series covering every year (minutes per run:
+# one run unless --runs is given).
 # Configurations: RCS (answers "datasets.txt 1 r - -2") and the age-dependent
 # spline (curve option 8, "datasets.txt 1 r - 8"); every later answer is
 # empty and so takes the default. Plots go to the null device.
@@ -52,8 +53,10 @@ for f in ca535 swed334; do
     echo "($large_data/$f.rwl not found: skipped)" >&2
   fi
 done
-python3 "$root/scripts/make-synthetic-set.py" 2000 1399 >"$work/syn2000.rwl"
+python3 "$root/scripts/make-synthetic-set.py" 2000 1399 --lengths 50 600 >"$work/syn2000.rwl"
 sets+=("syn2000 $work/syn2000.rwl")
+python3 "$root/scripts/make-synthetic-set.py" 2000 1399 >"$work/syn2000long.rwl"
+sets+=("syn2000long $work/syn2000long.rwl")
 if [ $huge = 1 ]; then
   python3 "$root/scripts/make-synthetic-set.py" 2999 3000 --full >"$work/full2999.rwl"
   sets+=("full2999 $work/full2999.rwl")
