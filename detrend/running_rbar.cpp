@@ -16,7 +16,13 @@
 #define QB_HAVE_X86_VECTORS 1
 // Built for plain x86-64 and again for AVX2; the loader picks the one the
 // processor runs. Both give the same bits (no fused multiply-add).
+// ThreadSanitizer builds keep the plain one: the loader's choice runs
+// before the sanitizer is set up.
+#if defined(__SANITIZE_THREAD__)
+#define QB_VECTOR_CLONES
+#else
 #define QB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
 #else
 #define QB_VECTOR_CLONES
 #endif

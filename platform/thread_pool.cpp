@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -19,6 +20,19 @@ namespace {
 // serially instead of waiting for workers that may all be busy with the
 // outer loop.
 thread_local bool t_in_loop = false;
+
+// A worker that has finished a loop watches for the next one for a short
+// while before it goes to sleep: the engine starts its loops back to back,
+// and waking a sleeping thread costs more than many a loop's work.
+constexpr auto kWatchTime = std::chrono::microseconds(100);
+
+void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
 
 class ThreadPool {
  public:
@@ -43,17 +57,23 @@ class ThreadPool {
     std::unique_lock busy(busy_, std::try_to_lock);
     if (!busy.owns_lock()) return false;
     Job job{&task, count, helpers};
-    {
+    job_.store(&job);
+    generation_.fetch_add(1);
+    if (sleeping_.load() > 0) {
       std::lock_guard lock(mutex_);
-      job_ = &job;
+      wake_.notify_all();
     }
-    wake_.notify_all();
     take_indices(job);
-    std::unique_lock lock(mutex_);
-    // No worker joins once the caller has run out of indices; those that
-    // joined are waited for, since they still read the job.
-    job_ = nullptr;
-    done_.wait(lock, [&] { return job.finished == job.joined; });
+    // No worker joins once the job is withdrawn; those that hold it are
+    // waited for, since they still read it.
+    job_.store(nullptr);
+    for (int spins = 0; holders_.load() != 0; ++spins) {
+      if (spins < 4096) {
+        relax();
+      } else {
+        std::this_thread::yield();
+      }
+    }
     return true;
   }
 
@@ -63,8 +83,7 @@ class ThreadPool {
     int count;
     int helpers;
     std::atomic<int> next{0};
-    int joined = 0;    // under mutex_
-    int finished = 0;  // under mutex_
+    std::atomic<int> joined{0};
   };
 
   static void take_indices(Job& job) {
@@ -73,18 +92,33 @@ class ThreadPool {
     t_in_loop = false;
   }
 
+  // Waits until a loop newer than `seen` is posted, watching first and
+  // sleeping after; false when the pool stops.
+  bool wait_for_loop(unsigned long seen) {
+    const auto watch_end = std::chrono::steady_clock::now() + kWatchTime;
+    for (int spins = 1; generation_.load() == seen; ++spins) {
+      if (spins % 64 == 0 && std::chrono::steady_clock::now() > watch_end) {
+        std::unique_lock lock(mutex_);
+        sleeping_.fetch_add(1);
+        wake_.wait(lock, [&] { return stopping_ || generation_.load() != seen; });
+        sleeping_.fetch_sub(1);
+        return !stopping_;
+      }
+      relax();
+    }
+    return true;
+  }
+
   void work() {
-    std::unique_lock lock(mutex_);
-    while (true) {
-      wake_.wait(lock, [&] { return stopping_ || (job_ && job_->joined < job_->helpers); });
-      if (stopping_) return;
-      Job& job = *job_;
-      ++job.joined;
-      lock.unlock();
-      take_indices(job);
-      lock.lock();
-      ++job.finished;
-      done_.notify_all();
+    unsigned long seen = 0;
+    while (wait_for_loop(seen)) {
+      seen = generation_.load();
+      // Announced before the job is read: the caller withdraws the job and
+      // then waits for the holders, so it cannot end while a job is read.
+      holders_.fetch_add(1);
+      Job* job = job_.load();
+      if (job != nullptr && job->joined.fetch_add(1) < job->helpers) take_indices(*job);
+      holders_.fetch_sub(1);
     }
   }
 
@@ -92,9 +126,11 @@ class ThreadPool {
   std::mutex busy_;
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::condition_variable done_;
-  Job* job_ = nullptr;
-  bool stopping_ = false;
+  bool stopping_ = false;  // under mutex_
+  std::atomic<Job*> job_{nullptr};
+  std::atomic<unsigned long> generation_{0};
+  std::atomic<int> sleeping_{0};
+  std::atomic<int> holders_{0};
 };
 
 ThreadPool& pool() {

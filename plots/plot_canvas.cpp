@@ -65,13 +65,35 @@ class PlplotCanvas final : public PlotCanvas {
   void end() override { plend(); }
 };
 
+class NullCanvas final : public PlotCanvas {
+ public:
+  void select_device(std::string_view) override {}
+  void set_file_name(std::string_view) override {}
+  void set_colour(int, int, int, int) override {}
+  void set_background(int, int, int) override {}
+  void init() override {}
+  void subpages(int, int) override {}
+  void environment(double, double, double, double, int, int) override {}
+  void colour(int) override {}
+  void width(int) override {}
+  void line_style(int) override {}
+  void font(int) override {}
+  void line(std::span<const float>, std::span<const float>) override {}
+  void points(std::span<const float>, std::span<const float>, int) override {}
+  void labels(std::string_view, std::string_view, std::string_view) override {}
+  void text_beside(std::string_view, double, double, double, std::string_view) override {}
+  void end() override {}
+};
+
 PlotCanvas* g_replacement = nullptr;
 
 }  // namespace
 
-PlotCanvas& plot_canvas() {
+PlotCanvas& plot_canvas(std::string_view device) {
   static PlplotCanvas library;
-  return g_replacement != nullptr ? *g_replacement : library;
+  static NullCanvas nothing;
+  if (g_replacement != nullptr) return *g_replacement;
+  return device == "null" ? static_cast<PlotCanvas&>(nothing) : library;
 }
 
 PlotCanvasScope::PlotCanvasScope(PlotCanvas& replacement) : previous_(g_replacement) { g_replacement = &replacement; }

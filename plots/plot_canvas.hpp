@@ -36,9 +36,11 @@ class PlotCanvas {
   virtual void end() = 0;                                                // plend
 };
 
-// The canvas the plots draw on: the plotting library itself unless a scope
-// has put another in its place.
-PlotCanvas& plot_canvas();
+// The canvas the plots draw on with `device`: the plotting library itself,
+// or for the null device one that takes every call and draws nothing (as the
+// library would, without its cost), unless a scope has put another in its
+// place.
+PlotCanvas& plot_canvas(std::string_view device);
 
 class PlotCanvasScope {
  public:

@@ -31,7 +31,7 @@ bool file_refused(const std::string& name) {
 
 void draw_into_file(const PageDrawing& page, const std::string& file_name) {
   if (!page || file_refused(file_name)) return;
-  PlotCanvas& canvas = plot_canvas();
+  PlotCanvas& canvas = plot_canvas(kSaveDevice);
   canvas.select_device(kSaveDevice);
   canvas.set_file_name(file_name);
   draw_page(canvas, page);
@@ -56,7 +56,7 @@ void draw_on_screen(const PageDrawing& page) {
   if (!page) return;
   const ScreenDevice& screen = screen_device();
   if (screen.draws_to_file() && file_refused(screen.file_name)) return;
-  PlotCanvas& canvas = plot_canvas();
+  PlotCanvas& canvas = plot_canvas(screen.name);
   canvas.select_device(screen.name);
   if (screen.draws_to_file()) canvas.set_file_name(screen.file_name);
   draw_page(canvas, page);
