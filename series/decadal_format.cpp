@@ -245,10 +245,10 @@ void take_value(DecadalSeries& series, float value, int capacity) {
 // A line that does not convert is a data line of the series when it carries
 // the series' identifier and next decade; before the series' first line,
 // when the line after it carries its identifier and next decade. Title lines
-// carry neither.
+// carry neither. `id` takes the identifier the line carries.
 std::optional<UnreadableField> unreadable_data_line(bool widths, const DecadalLine& line, TextInput& input,
                                                     const std::optional<LineHead>& series_head,
-                                                    long long expected_year) {
+                                                    long long expected_year, std::string& id) {
   const auto head = line_head(widths, line);
   if (!head) return std::nullopt;
   if (series_head) {
@@ -262,6 +262,7 @@ std::optional<UnreadableField> unreadable_data_line(bool widths, const DecadalLi
       return std::nullopt;
     }
   }
+  id = head->id;
   return first_unreadable_field(widths, line, head->year);
 }
 
@@ -336,7 +337,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
     const bool converted =
         widths ? read_widths_line(layout, columns, year, values) : read_indices_line(layout, columns, year, values, depths);
     if (!converted) {
-      if (auto bad = unreadable_data_line(widths, *line, input, series_head, expected_year)) {
+      if (auto bad = unreadable_data_line(widths, *line, input, series_head, expected_year, series.id)) {
         series.end = SeriesEnd::kUnreadableField;
         series.unreadable = std::move(*bad);
         return series;

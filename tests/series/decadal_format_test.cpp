@@ -293,6 +293,7 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
                          "AZP0310A1990   100   999\n");
   ASSERT_FALSE(first.series.empty());
   EXPECT_EQ(first.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(first.series[0].id, "AZP0310A");
   EXPECT_EQ(first.series[0].unreadable.year, 1986);
   EXPECT_EQ(first.series[0].unreadable.text, "   1x1");
 
