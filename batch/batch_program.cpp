@@ -57,7 +57,9 @@ class BatchProgram {
       ++data_set_counter_;
       DataSetRun run;
       run.name = *name;
+      current_report_ = &run.report;
       process(run);
+      current_report_ = nullptr;
     }
     terminate_normally();
   }
@@ -295,7 +297,9 @@ class BatchProgram {
     options_.stabilisation = options_.saved_stabilisation;
   }
 
+  // With the report of the data set at hand, if any.
   void close_run_wide_files() {
+    if (current_report_ != nullptr) current_report_->close();
     for (auto& file : run_wide_.files) file.close();
   }
 
@@ -320,6 +324,7 @@ class BatchProgram {
   RunWideFiles run_wide_;
   std::optional<TextInput> list_file_;
   int data_set_counter_ = 0;
+  ReportFile* current_report_ = nullptr;
   // Segment lengths of the set as selected; option 9 takes their median.
   SegmentLengthStatistics segment_lengths_;
   static constexpr int kMedianColumn = 2;

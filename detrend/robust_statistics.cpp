@@ -1,9 +1,9 @@
 #include "detrend/robust_statistics.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
 
 #include "platform/bounds.hpp"
 #include "platform/console.hpp"
@@ -346,7 +346,12 @@ RowSummary robsum(const Matrix& x, int nrow, int nser, int option, std::span<con
   r.scale.assign(static_cast<std::size_t>(nrow), 0.0f);
   r.count.assign(static_cast<std::size_t>(nrow), 0);
   r.weights.resize(nrow, 4, 1.0f);
-  if (!covered.empty()) covered = covered.first(static_cast<std::size_t>(nser));
+  if (!covered.empty()) {
+    if (covered.size() < static_cast<std::size_t>(nser)) {
+      throw std::invalid_argument("robsum: fewer ranges than series");
+    }
+    covered = covered.first(static_cast<std::size_t>(nser));
+  }
   const int tiles = (nrow + kTileRows - 1) / kTileRows;
   parallel_for_runs(tiles, threads, [&](int first, int last) {
     summarise_tiles(x, nrow, nser, option, covered, first, last, r);

@@ -126,8 +126,8 @@ struct EngineState {
   //
   // Per-series curves: the fitted curve of every series (series-relative
   // rows, floor applied), of the first detrending and then of the latest
-  // iteration. Released with `signal_free` once the iteration's plots are
-  // drawn.
+  // iteration. Released with `signal_free` once the series files and the
+  // overlay plots of the last iteration are done.
   Matrix series_curves;
   // Regional curve: the fits by biological age the latest pass indexed with
   // (a refit within an iteration adds one), and the one each series took.

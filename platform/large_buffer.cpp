@@ -27,8 +27,10 @@ std::size_t rounded_up(std::size_t bytes, std::size_t unit) { return (bytes + un
 void* allocate_large_buffer(std::size_t bytes) {
   if (bytes < kLargeBuffer) return ::operator new(bytes);
   const std::size_t size = rounded_up(bytes, bytes <= kPaddedBuffer ? kHugePage : kPage);
-  void* buffer = std::aligned_alloc(kHugePage, size);
-  if (buffer == nullptr) throw std::bad_alloc();
+  // posix_memalign, unlike aligned_alloc, takes a size that is no multiple
+  // of the alignment.
+  void* buffer = nullptr;
+  if (posix_memalign(&buffer, kHugePage, size) != 0) throw std::bad_alloc();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   // Only advice: without huge pages the buffer is an ordinary one.
   madvise(buffer, size, MADV_HUGEPAGE);

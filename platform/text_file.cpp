@@ -129,6 +129,7 @@ void TextOutput::write_record(std::string_view format, std::span<const FieldValu
 
 void TextOutput::put(std::string_view text) {
   if (file_ == nullptr || text.empty()) return;
+  errno = 0;
   if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
 }
 

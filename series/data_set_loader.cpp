@@ -87,9 +87,12 @@ void refuse_unreadable_field(const DecadalSeries& series) {
 // is taken, and the warning says so.
 void warn_without_end_mark(DataSetBuilder& builder, const DecadalSeries& series, long long last_year, bool widths) {
   const std::string id = trim_right(series.id);
-  const std::string first = series.end == SeriesEnd::kEndOfFile
-                                ? "The data file ends inside series " + id + ", which has no end mark;"
-                                : "Series " + id + " ends without its end mark where the next series begins;";
+  std::string first = "Series " + id + " ends without its end mark where the next series begins;";
+  if (series.end == SeriesEnd::kEndOfFile) {
+    first = "The data file ends inside series " + id + ", which has no end mark;";
+  } else if (series.end == SeriesEnd::kTitleLines) {
+    first = "Series " + id + " ends without its end mark before lines of text;";
+  }
   builder.warn(format_record("(/1x,'WARNING: ',a/1x,'         its values up to the year ',a,' are kept',a)", first,
                              std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
 }
@@ -138,7 +141,9 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       return LoadStatus::kRefused;
     }
     const bool without_end_mark =
-        (series.end == SeriesEnd::kEndOfFile || series.end == SeriesEnd::kNextSeries) && series.count > 0;
+        (series.end == SeriesEnd::kEndOfFile || series.end == SeriesEnd::kNextSeries ||
+         series.end == SeriesEnd::kTitleLines) &&
+        series.count > 0;
     const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
     if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
     if (without_end_mark) warn_without_end_mark(builder, series, last_year, widths);

@@ -242,28 +242,47 @@ void take_value(DecadalSeries& series, float value, int capacity) {
   ++series.count;
 }
 
+// The year field of a line whose year does not convert, as the field that
+// stopped the read of a line due to carry `year`.
+UnreadableField unreadable_year(bool widths, const DecadalLine& line, std::size_t id_columns, long long year) {
+  const std::size_t year_end = widths ? 12 : 10;
+  UnreadableField bad;
+  bad.line = line.number;
+  bad.year = static_cast<int>(year);
+  bad.text = std::string(columns_of(line.text, id_columns, year_end - id_columns));
+  return bad;
+}
+
 // A line that does not convert is a data line of the series when it carries
 // the series' identifier and next decade; before the series' first line,
-// when the line after it carries its identifier and next decade. Title lines
-// carry neither. `id` takes the identifier the line carries.
+// when the line after it carries its identifier and next decade. A line
+// whose year alone does not convert is one when it carries the identifier
+// (of the series, or of the line after it) and its values convert. Title
+// lines carry neither. `id` takes the identifier the line carries.
 std::optional<UnreadableField> unreadable_data_line(bool widths, const DecadalLine& line, TextInput& input,
                                                     const std::optional<LineHead>& series_head,
                                                     long long expected_year, std::string& id) {
   const auto head = line_head(widths, line);
-  if (!head) return std::nullopt;
+  const LineLayout layout = widths ? widths_read_layout(line.columns) : indices_read_layout(line.columns);
+  const LineHead bare = head ? *head : head_of(line, layout.id_columns, 0);
+  if (!head && first_unreadable_field(widths, line, 0)) return std::nullopt;
+  // The year the line is due to carry.
+  long long due = expected_year;
   if (series_head) {
-    if (head->year != expected_year || !same_identifier(*head, *series_head)) return std::nullopt;
+    if (!same_identifier(bare, *series_head) || (head && head->year != expected_year)) return std::nullopt;
   } else {
     const auto after = next_line(input);
     if (!after) return std::nullopt;
     input.back();
     const auto after_head = line_head(widths, *after);
-    if (!after_head || after_head->year != next_decade(head->year) || !same_identifier(*head, *after_head)) {
-      return std::nullopt;
-    }
+    if (!after_head || !same_identifier(bare, *after_head)) return std::nullopt;
+    if (head && after_head->year != next_decade(head->year)) return std::nullopt;
+    // The first line holds (part of) the decade before the next line's.
+    due = after_head->year - 10;
   }
-  id = head->id;
-  return first_unreadable_field(widths, line, head->year);
+  id = bare.id;
+  if (head) return first_unreadable_field(widths, line, head->year);
+  return unreadable_year(widths, line, layout.id_columns, due);
 }
 
 DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& state,
@@ -345,6 +364,7 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       ++title_lines;
       title_since_data = series_head.has_value();
       if (title_lines > kMaxTitleLinesPerCall) {
+        if (series_head) return without_end_mark(SeriesEnd::kTitleLines);
         series.end = SeriesEnd::kTitleLines;
         return series;
       }

@@ -271,6 +271,17 @@ TEST_F(BatchProgram, AFileThatCannotBeWrittenEndsTheRunAbnormally) {
                      "\n Abnormal termination of program Quellbard_Version 47b_batch\n"),
             std::string::npos);
   EXPECT_EQ(out.find("Normal termination"), std::string::npos);
+
+  // A refused data set's report is closed, and found unwritable, before the
+  // abnormal termination text.
+  write_file(dir_.file("bad.rwl"), "BAD01   1950   100   1x1   999\nBAD01   1960   100   999\n");
+  write_file(dir_.file("list.txt"), "bad.rwl\n");
+  std::filesystem::create_symlink("/dev/full", dir_.file("bad_out_v47b_batch.txt"));
+  out = run("list.txt\n" + defaults());
+  EXPECT_EQ(exit_code_, 1);
+  EXPECT_NE(out.find("\n Cannot write bad_out_v47b_batch.txt: No space left on device\n"
+                     " Abnormal termination of program Quellbard_Version 47b_batch\n"),
+            std::string::npos);
 }
 
 TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) {

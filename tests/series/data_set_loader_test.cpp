@@ -216,6 +216,15 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
                         "          its values up to the year 1961 are kept, read in 0.01 mm.\n",
                         "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
                         "          its values up to the year 1734 are kept, read in 0.01 mm.\n"});
+  // Nor before a long run of notes: the blank fields of its last line are no
+  // rings.
+  std::string notes = "DD01    1950   100   101\n";
+  for (int k = 0; k < 26; ++k) notes += "a note on the site\n";
+  const auto noted = load_text(notes + "EE01    1950   100   999\n", "\n");
+  ASSERT_EQ(noted.data.ns(), 2);
+  EXPECT_EQ(noted.data.spans[0].count, 2);
+  expect_warnings(noted, {"\n WARNING: Series DD01 ends without its end mark before lines of text;\n"
+                          "          its values up to the year 1951 are kept, read in 0.01 mm.\n"});
 
   // A series that lacks a decade line is read in its order, but not silently.
   const auto gap = load_text("AA01    1958   104   105\n"

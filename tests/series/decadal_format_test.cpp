@@ -297,6 +297,23 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
   EXPECT_EQ(first.series[0].unreadable.year, 1986);
   EXPECT_EQ(first.series[0].unreadable.text, "   1x1");
 
+  // A year that does not convert in a line whose values do: within the
+  // series, and in its first line.
+  auto year = read_text("AZP0310A1985   100   101   102   103   104\n"
+                        "AZP0310A199O   100   101   102   103   104   105   106   107   108   109\n"
+                        "AZP0310A2000   100   999\n");
+  ASSERT_FALSE(year.series.empty());
+  EXPECT_EQ(year.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(year.series[0].unreadable.line, 2u);
+  EXPECT_EQ(year.series[0].unreadable.year, 1990);
+  EXPECT_EQ(year.series[0].unreadable.text, "199O");
+  auto first_year = read_text("AZP0310A198O   100   101\n"
+                              "AZP0310A1990   100   999\n");
+  ASSERT_FALSE(first_year.series.empty());
+  EXPECT_EQ(first_year.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(first_year.series[0].id, "AZP0310A");
+  EXPECT_EQ(first_year.series[0].unreadable.year, 1980);
+
   // Chronologies: slots are calendar places, depths are fields too.
   auto crn = read_text("HEAD   1 a chronology\n"
                        "tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
@@ -316,8 +333,10 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
                           "AA01    1960   100   999\n"
                           "107089 1 Antalya\n"
                           "107089 2 Turkey\n"
+                          "AA02    1 a header of the series' own identifier\n"
                           "AA02    1950   104 -9999\n");
   ASSERT_EQ(titles.series.size(), 2u);
+  EXPECT_EQ(titles.series[1].count, 1);
   EXPECT_EQ(titles.series[0].count, 11);
   EXPECT_EQ(titles.series[0].end, SeriesEnd::kEndMark);
   EXPECT_EQ(trim_right(titles.series[1].title), "107089 1 Antalya");
