@@ -1,6 +1,7 @@
 #include "engine/engine_call.hpp"
 #include "engine/regional_curves_file.hpp"
 #include "platform/console.hpp"
+#include "plots/plot_menu.hpp"
 #include "plots/regional_curve_plots.hpp"
 
 namespace qb {
@@ -65,11 +66,14 @@ void after_iteration(EngineCall& call) {
     // The overlay plots fit the first detrending's curves again into the
     // storage of the index matrix, which is then taken again from the last
     // curves: no more matrices of the set's size are alive than during the
-    // iteration.
-    Matrix storage = std::move(results.indices);
-    series_overlay_plots(call, storage);
-    results.indices = std::move(storage);
-    index_last_iteration(call);
+    // iteration. They are drawn once, without a menu: on a screen that shows
+    // nothing they are not made.
+    if (!screen_draws_nothing()) {
+      Matrix storage = std::move(results.indices);
+      series_overlay_plots(call, storage);
+      results.indices = std::move(storage);
+      index_last_iteration(call);
+    }
   }
   outcome_message(call);
 }

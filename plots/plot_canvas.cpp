@@ -96,6 +96,8 @@ PlotCanvas& plot_canvas(std::string_view device) {
   return device == "null" ? static_cast<PlotCanvas&>(nothing) : library;
 }
 
+bool draws_nothing(std::string_view device) { return g_replacement == nullptr && device == "null"; }
+
 PlotCanvasScope::PlotCanvasScope(PlotCanvas& replacement) : previous_(g_replacement) { g_replacement = &replacement; }
 PlotCanvasScope::~PlotCanvasScope() { g_replacement = previous_; }
 

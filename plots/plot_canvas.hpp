@@ -42,6 +42,9 @@ class PlotCanvas {
 // place.
 PlotCanvas& plot_canvas(std::string_view device);
 
+// Whether plot_canvas(device) draws nothing at all.
+bool draws_nothing(std::string_view device);
+
 class PlotCanvasScope {
  public:
   explicit PlotCanvasScope(PlotCanvas& replacement);

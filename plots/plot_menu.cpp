@@ -62,6 +62,8 @@ void draw_on_screen(const PageDrawing& page) {
   draw_page(canvas, page);
 }
 
+bool screen_draws_nothing() { return draws_nothing(screen_device().name); }
+
 PlotMenuExit show_plot(const PageDrawing& page, std::string_view plot_file, PlotMenuChoices choices) {
   draw_on_screen(page);
   while (true) {

@@ -17,6 +17,10 @@ using PageDrawing = std::function<void(PlotCanvas&)>;
 // stays open afterwards. An empty drawing draws nothing.
 void draw_on_screen(const PageDrawing& page);
 
+// Whether drawing on the screen shows nothing (the null device): a page
+// drawn only on the screen, without a menu, need not be made at all.
+bool screen_draws_nothing();
+
 enum class PlotMenuChoices { kStandard, kWithNoMorePlots };
 enum class PlotMenuExit { kContinue, kNoMorePlots };
 
