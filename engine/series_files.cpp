@@ -21,27 +21,19 @@ constexpr long long kRingsPerBatch = 1 << 16;
 void write_file(TextOutput& file, const DataSet& data, SeriesFile which, std::string_view tag,
                 const SeriesFileValues& values, int threads) {
   const int ns = data.ns();
-  std::vector<std::string> texts;
   int first = 0;
   while (first < ns) {
     int last = first;
     long long rings = 0;
     while (last < ns && (last == first || rings < kRingsPerBatch)) rings += data.spans[last++].count;
-    texts.assign(static_cast<std::size_t>(last - first), std::string());
-    parallel_for_runs(last - first, threads, [&](int begin, int end) {
-      std::vector<float> column;
-      for (int k = begin; k < end; ++k) {
-        const int j = first + k;
-        values(j, which, column);
-        DecadalSeriesOut series;
-        series.id = data.ids[j];
-        series.first_year = data.spans[j].first_year;
-        series.values = column;
-        series.tag = tag;
-        trrw(TrrwMode::kWriteWidths, texts[static_cast<std::size_t>(k)], series);
-      }
-    });
-    for (const std::string& text : texts) file.put(text);
+    file.put(render_in_parallel(last - first, threads, [&](int k) {
+      thread_local std::vector<float> column;
+      const int j = first + k;
+      values(j, which, column);
+      std::string text;
+      trrw(TrrwMode::kWriteWidths, text, {data.ids[j], data.spans[j].first_year, column, {}, tag});
+      return text;
+    }));
     first = last;
   }
 }
