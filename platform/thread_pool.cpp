@@ -67,13 +67,12 @@ class ThreadPool {
     // No worker joins once the job is withdrawn; those that hold it are
     // waited for, since they still read it.
     job_.store(nullptr);
-    for (int spins = 0; holders_.load() != 0; ++spins) {
-      if (spins < 4096) {
-        relax();
-      } else {
-        std::this_thread::yield();
-      }
+    for (int spins = 0; spins < 4096; ++spins) {
+      if (holders_.load() == 0) return true;
+      relax();
     }
+    // A holder still at work on a long item: sleep until the last one is done.
+    for (int holders = holders_.load(); holders != 0; holders = holders_.load()) holders_.wait(holders);
     return true;
   }
 
@@ -118,7 +117,7 @@ class ThreadPool {
       holders_.fetch_add(1);
       Job* job = job_.load();
       if (job != nullptr && job->joined.fetch_add(1) < job->helpers) take_indices(*job);
-      holders_.fetch_sub(1);
+      if (holders_.fetch_sub(1) == 1) holders_.notify_all();
     }
   }
 
