@@ -26,9 +26,9 @@ class BatchProgram : public ::testing::Test {
   void copy_data(const std::string& name) {
     std::filesystem::copy_file(testing::shared_data(name), dir_.file(name));
   }
-  std::string run(const std::string& answers) {
+  std::string run(const std::string& answers, bool stdout_closed = false) {
     return testing::run_program(testing::program_path("Quellbard_v47b_batch"), answers, dir_.path().string(),
-                                exit_code_);
+                                exit_code_, stdout_closed);
   }
   bool exists(const std::string& name) const { return std::filesystem::exists(dir_.file(name)); }
   std::string file(const std::string& name) const { return read_file(dir_.file(name)); }
@@ -212,6 +212,19 @@ TEST_F(BatchProgram, ListFileDialogueAndEmptyList) {
   EXPECT_NE(out.find("Normal termination"), std::string::npos);
   EXPECT_TRUE(exists("STD_Crns.txt"));
   EXPECT_EQ(file("SSFSTB_Crns.txt"), "");
+}
+
+// Closed, the descriptor of standard output would be the first file's, and
+// the console would be written into the run-wide chronology file.
+TEST_F(BatchProgram, ClosedStandardOutputLeavesTheFilesTheirOwn) {
+  copy_data("co021.rwl");
+  write_file(dir_.file("list.txt"), "co021.rwl\n");
+  run("list.txt\n" + defaults(), true);
+  EXPECT_EQ(exit_code_, 0);
+  const std::string standard = file("STD_Crns.txt");
+  EXPECT_EQ(standard.find("Quellbard"), std::string::npos);
+  EXPECT_EQ(standard.rfind("1st itrdb line missing", 0), 0u);
+  EXPECT_EQ(chronology_ids(dir_.file("STD_Crns.txt")), std::vector<std::string>{"co021.  "});
 }
 
 TEST_F(BatchProgram, ReportNamesAndAMissingDataFile) {

@@ -61,7 +61,7 @@ std::vector<std::string> lines_of(const std::string& text) {
 std::string program_path(const std::string& name) { return std::string(QB_BINARY_DIR) + "/" + name; }
 
 std::string run_program(const std::string& program, const std::string& input, const std::string& directory,
-                        int& exit_code) {
+                        int& exit_code, bool stdout_closed) {
   const std::string input_path = directory + "/.stdin.txt";
   const std::string output_path = directory + "/.stdout.txt";
   write_file(input_path, input);
@@ -69,7 +69,12 @@ std::string run_program(const std::string& program, const std::string& input, co
   if (pid == 0) {
     if (::chdir(directory.c_str()) != 0) ::_exit(127);
     if (!std::freopen(input_path.c_str(), "r", stdin)) ::_exit(127);
-    if (!std::freopen(output_path.c_str(), "w", stdout)) ::_exit(127);
+    if (stdout_closed) {
+      ::close(STDOUT_FILENO);
+      ::close(STDERR_FILENO);
+    } else if (!std::freopen(output_path.c_str(), "w", stdout)) {
+      ::_exit(127);
+    }
     ::setenv("PLPLOT_DEV", "null", 1);
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
@@ -77,7 +82,7 @@ std::string run_program(const std::string& program, const std::string& input, co
   int status = 0;
   ::waitpid(pid, &status, 0);
   exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return read_file(output_path);
+  return stdout_closed ? std::string() : read_file(output_path);
 }
 
 }  // namespace qb::testing

@@ -49,9 +49,10 @@ void write_file(const std::string& path, const std::string& contents);
 std::vector<std::string> lines_of(const std::string& text);
 
 // Runs a program with its standard input taken from `input`, in `directory`;
-// returns its standard output and sets `exit_code`.
+// returns its standard output and sets `exit_code`. With `stdout_closed` the
+// program starts with standard output and error closed (nothing is returned).
 std::string run_program(const std::string& program, const std::string& input, const std::string& directory,
-                        int& exit_code);
+                        int& exit_code, bool stdout_closed = false);
 std::string program_path(const std::string& name);
 
 }  // namespace qb::testing
