@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/record_format.hpp"
 #include "platform/text_file.hpp"
@@ -32,6 +33,29 @@ class ReportFile {
 
  private:
   TextOutput file_;
+};
+
+// The report that routines handed none (the plot menu) echo their messages
+// to: the driver's report of the data set in hand, for the length of a scope.
+class CurrentReportScope {
+ public:
+  explicit CurrentReportScope(ReportFile& report) : previous_(std::exchange(current(), &report)) {}
+  ~CurrentReportScope() { current() = previous_; }
+  CurrentReportScope(const CurrentReportScope&) = delete;
+  CurrentReportScope& operator=(const CurrentReportScope&) = delete;
+
+  // Writes the records in upper case to the current report, if there is one.
+  template <class... Args>
+  static void echo(std::string_view format, const Args&... args) {
+    if (current() != nullptr) current()->echo(format, args...);
+  }
+
+ private:
+  static ReportFile*& current() {
+    static ReportFile* report = nullptr;
+    return report;
+  }
+  ReportFile* previous_;
 };
 
 }  // namespace qb

@@ -30,6 +30,7 @@ class PlplotCanvas final : public PlotCanvas {
  public:
   void select_device(std::string_view name) override { plsdev(std::string(name).c_str()); }
   void set_file_name(std::string_view name) override { plsfnam(std::string(name).c_str()); }
+  void set_output_file(PlotFile& file) override { plsfile(file.stream()); }
   void set_colour(int index, int red, int green, int blue) override { plscol0(index, red, green, blue); }
   void set_background(int red, int green, int blue) override { plscolbg(red, green, blue); }
   void init() override { plinit(); }
@@ -69,6 +70,7 @@ class NullCanvas final : public PlotCanvas {
  public:
   void select_device(std::string_view) override {}
   void set_file_name(std::string_view) override {}
+  void set_output_file(PlotFile&) override {}
   void set_colour(int, int, int, int) override {}
   void set_background(int, int, int) override {}
   void init() override {}

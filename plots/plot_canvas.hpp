@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "plots/plot_file.hpp"
+
 namespace qb {
 
 // Each method is one PLplot call (named in its comment); arguments keep the
@@ -16,6 +18,8 @@ class PlotCanvas {
 
   virtual void select_device(std::string_view name) = 0;                 // plsdev
   virtual void set_file_name(std::string_view name) = 0;                 // plsfnam
+  // The library writes the page to the file's stream and closes it at plend.
+  virtual void set_output_file(PlotFile& file) = 0;                      // plsfile
   virtual void set_colour(int index, int red, int green, int blue) = 0;  // plscol0
   virtual void set_background(int red, int green, int blue) = 0;         // plscolbg
   virtual void init() = 0;                                               // plinit

@@ -3,9 +3,11 @@
 #include <string>
 
 #include "platform/console.hpp"
+#include "platform/report_file.hpp"
 #include "platform/screen_device.hpp"
 #include "platform/text_file.hpp"
 #include "plots/plot_conventions.hpp"
+#include "plots/plot_file.hpp"
 
 namespace qb {
 namespace {
@@ -22,7 +24,7 @@ void draw_page(PlotCanvas& canvas, const PageDrawing& page) {
 }
 
 // The library ends the program when it cannot open its output file, so the
-// file is tried first and the user told.
+// screen's file is tried first and the user told.
 bool file_refused(const std::string& name) {
   if (file_can_be_created(name)) return false;
   console().write("(1x,'Could not write the plot file ',a)", name);
@@ -30,11 +32,19 @@ bool file_refused(const std::string& name) {
 }
 
 void draw_into_file(const PageDrawing& page, const std::string& file_name) {
-  if (!page || file_refused(file_name)) return;
-  PlotCanvas& canvas = plot_canvas(kSaveDevice);
-  canvas.select_device(kSaveDevice);
-  canvas.set_file_name(file_name);
-  draw_page(canvas, page);
+  if (!page) return;
+  PlotFile file(file_name);
+  if (file.stream() != nullptr) {
+    PlotCanvas& canvas = plot_canvas(kSaveDevice);
+    canvas.select_device(kSaveDevice);
+    canvas.set_output_file(file);
+    draw_page(canvas, page);
+  }
+  // The menu comes again: the user may make room and save once more.
+  if (const auto failure = file.finish()) {
+    console().write("(1x,a)", *failure);
+    CurrentReportScope::echo("(1x,a)", *failure);
+  }
 }
 
 void write_menu(PlotMenuChoices choices) {

@@ -28,6 +28,8 @@ enum class PlotMenuExit { kContinue, kNoMorePlots };
 // user goes on: "s" draws the page into `plot_file` with the colour
 // PostScript device, "r" draws it on the screen again, "n" (with
 // kWithNoMorePlots only) ends a sequence of plots, anything else returns.
+// A plot file that cannot be created or written completely is named with
+// the reason, on the console and in the current report.
 PlotMenuExit show_plot(const PageDrawing& page, std::string_view plot_file,
                        PlotMenuChoices choices = PlotMenuChoices::kStandard);
 

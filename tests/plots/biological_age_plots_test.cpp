@@ -64,7 +64,7 @@ TEST_F(PlotsWithMenu, RegionalCurveFitDrawing) {
       "plline(4)", "plend()"};
   const std::vector<std::string> texts = canvas.texts();
   EXPECT_EQ(std::vector<std::string>(texts.begin() + 5, texts.begin() + 16), page);
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(fig11.ps)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(fig11.ps)");
 }
 
 TEST(IndexAveragePage, YearsNoSeriesCoversAverageZero) {
@@ -161,7 +161,7 @@ TEST_F(PlotsWithMenu, SeriesPlotAnswersNoMorePlots) {
   EXPECT_EQ(labels[1].text, "pllab(Calendar Year,Y,ABC01)");
   ScriptedConsole console("s\nc\n");
   plt3(series.plot());
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(fig1)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(fig1)");
 }
 
 }  // namespace

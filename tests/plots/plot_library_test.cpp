@@ -2,6 +2,7 @@
 // PNG file and "s" writes colour PostScript.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "detrend/power_transform.hpp"
@@ -56,6 +57,16 @@ TEST_F(PlotLibrary, TimeSeriesPlot) {
   ScriptedConsole console("s\nc\n");
   plot1({first, second, threshold, 1901, "Years", "EPS", "Running EPS", "Std", "Ssf", 1, 2, 1});
   expect_saved("RunningEPS.ps");
+}
+
+// The library does not check its writes: a page saved onto a full disk
+// (/dev/full under the file's name) is named with the reason.
+TEST_F(PlotLibrary, ASaveOntoAFullDiskNamesTheReason) {
+  const std::vector<float> first = ramp(50, 0.6f, 0.005f);
+  std::filesystem::create_symlink("/dev/full", "Chronology.ps");
+  ScriptedConsole console("s\nc\n");
+  plot1({first, first, first, 1901, "Years", "Index", "Chronology", "Std", "Ssf", 1, 2, 1});
+  EXPECT_NE(console.output().find(">  Cannot write Chronology.ps: No space left on device\n"), std::string::npos);
 }
 
 TEST_F(PlotLibrary, BiologicalAgePlots) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/report_file.hpp"
 #include "platform/screen_device.hpp"
 #include "plots/plot_file_name.hpp"
 #include "tests/plots/recording_canvas.hpp"
@@ -23,7 +24,7 @@ const std::vector<std::string> kScreenDrawing = {
     "plinit()",     "plssub(1,1)",            "plend()"};
 
 std::vector<std::string> file_drawing(const std::string& file) {
-  return {"plsdev(psc)", "plsfnam(" + file + ")", "plscol0(0,255,255,255)", "plscol0(15,0,0,0)",
+  return {"plsdev(psc)", "plsfile(" + file + ")", "plscol0(0,255,255,255)", "plscol0(15,0,0,0)",
           "plscolbg(255,255,255)", "plinit()", "plssub(1,1)", "plend()"};
 }
 
@@ -85,12 +86,20 @@ TEST_F(PlotMenu, NoMorePlotsOnlyWhereOffered) {
   EXPECT_EQ(show_plot(kPage, "fig1", PlotMenuChoices::kWithNoMorePlots), PlotMenuExit::kContinue);
 }
 
+// The reason goes to the console and the report (a full disk: the plotting
+// library's own tests).
 TEST_F(PlotMenu, AFileThatCannotBeWrittenIsReportedAndTheMenuShownAgain) {
   std::filesystem::create_directory("fig11.ps");
   ScriptedConsole console("s\nc\n");
-  show_plot(kPage, "fig11.ps");
+  ReportFile report(*TextOutput::create("report.txt"));
+  {
+    const CurrentReportScope report_scope(report);
+    show_plot(kPage, "fig11.ps");
+  }
+  report.close();
   EXPECT_EQ(canvas.texts(), kScreenDrawing);
-  EXPECT_NE(console.output().find(">  Could not write the plot file fig11.ps\n\n |****"), std::string::npos);
+  EXPECT_NE(console.output().find(">  Cannot create fig11.ps: Is a directory\n\n |****"), std::string::npos);
+  EXPECT_EQ(testing::read_file("report.txt"), " CANNOT CREATE FIG11.PS: IS A DIRECTORY\n");
 }
 
 TEST_F(PlotMenu, AScreenThatIsAFileGetsItsFileName) {

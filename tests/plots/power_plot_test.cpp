@@ -39,7 +39,7 @@ TEST(SpectrumDrawing, LogAxesAndFig1b) {
   EXPECT_EQ(canvas.calls_named("plenv").front().text, "plenv(0,0.5,-1,1,0,20)");
   EXPECT_EQ(canvas.calls_named("plmtex")[1].text, "plmtex(rv,-19.25,1.065,0,SSF Power Spectrum)");  // 18 characters
   EXPECT_EQ(canvas.calls_named("plline")[1].y, std::vector<float>(6, 0.0f));
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(fig1b.ps)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(fig1b.ps)");
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ class RecordingCanvas final : public PlotCanvas {
 
   void select_device(std::string_view name) override { add("plsdev", name); }
   void set_file_name(std::string_view name) override { add("plsfnam", name); }
+  void set_output_file(PlotFile& file) override { add("plsfile", file.name()); }
   void set_colour(int index, int red, int green, int blue) override { add("plscol0", index, red, green, blue); }
   void set_background(int red, int green, int blue) override { add("plscolbg", red, green, blue); }
   void init() override { add("plinit"); }

@@ -82,7 +82,7 @@ TEST_F(RegionalCurvePlots, OnePanelPerCurveLabelledByIteration) {
   EXPECT_FLOAT_EQ(lines[0].x.front(), 4.0f);
   EXPECT_FLOAT_EQ(lines[0].x.back(), 53.0f);
   EXPECT_EQ(lines[1].y, std::vector<float>(store.columns[1].begin() + 3, store.columns[1].end()));
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(fig1)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(fig1)");
 }
 
 TEST_F(RegionalCurvePlots, TooManyCurvesOnlyTellsTheUser) {

@@ -63,7 +63,7 @@ TEST_F(OverlayDrawing, CurveFamilyColoursGapsAndFile) {
     ScriptedConsole console("s\nc\n");
     spaghetti(curves, family_plot(curves, reference));
   }
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(StableSTDChronology.ps)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(StableSTDChronology.ps)");
   // Reference first, then blue, black ... red: the last iteration on top.
   const std::vector<int> page = {kBlack, kBlue, kBlack, kBlack, kBlack, kRed};
   const std::vector<int> colours = line_colours();

@@ -51,7 +51,7 @@ TEST(SpreadLevelDrawing, EachSeriesPointsBlueItsLineRed) {
   EXPECT_EQ(points[1].x, (std::vector<float>{2.5f, 4.0f}));
   EXPECT_EQ(points[1].y, (std::vector<float>{-1.0f, -2.5f}));
   EXPECT_EQ(canvas.calls_named("plline")[1].x, points[1].x);
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(fig1b.ps)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(fig1b.ps)");
 }
 
 }  // namespace

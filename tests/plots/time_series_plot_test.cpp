@@ -124,7 +124,7 @@ TEST_F(TimeSeriesDrawing, SavesUnderTheTitle) {
   plot.title = "Stable STD Chronology";
   ScriptedConsole console("s\nc\n");
   plot1(plot);
-  EXPECT_EQ(canvas.calls_named("plsfnam").front().text, "plsfnam(StableSTDChronology.ps)");
+  EXPECT_EQ(canvas.calls_named("plsfile").front().text, "plsfile(StableSTDChronology.ps)");
   EXPECT_EQ(canvas.calls_named("plinit").size(), 2u);
 }
 
