@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dialogue/analysis_options.hpp"
 #include "dialogue/chronology_files.hpp"
@@ -93,6 +94,7 @@ class BatchProgram {
 
   // The road of one data set; each step is a function of its own.
   void process(DataSetRun& run) {
+    const CurrentReportScope report_scope(run.report);
     open_report(run);
     {
       // The file's text is no longer needed once the data set is loaded.
@@ -148,16 +150,16 @@ class BatchProgram {
   }
 
   void test_missing_values(DataSetRun& run) {
-    const long total = missing_value_test(console_, run.data);
+    const long total = missing_value_test(console_, run.report, run.data);
     if (total > 0) {
-      report_missing_values(console_, total);
+      report_missing_values(console_, run.report, total);
       terminate_abnormally();
     }
     console_.write("(1x,'No missing data flags (negative numbers) encountered. Proceed!')");
   }
 
   void test_coverage(DataSetRun& run) {
-    if (!can_be_standardised(console_, run.data)) terminate_abnormally();
+    if (!can_be_standardised(console_, run.report, run.data)) terminate_abnormally();
   }
 
   void report_segment_lengths(DataSetRun& run) {
@@ -274,7 +276,8 @@ class BatchProgram {
     write_column_file(c, run.name);
     RunWideChronologyFiles run_wide;
     for (std::size_t k = 0; k < run_wide.size(); ++k) run_wide[k] = &run_wide_.files[k];
-    write_tucson_file(c, run.name, run.data.titles, run_wide);
+    const std::vector<std::string> unfit = write_tucson_file(c, run.name, run.data.titles, run_wide);
+    warn_of_asterisks(console_, run.report, unfit, run.name);
     run.report.close();
   }
 

@@ -90,6 +90,19 @@ void fit_age_dependent_spline(std::span<const float> x, std::span<float> y, int 
 
 }  // namespace
 
+bool names_series_curve(int option) {
+  switch (option) {
+    case kFitNegativeExponential:
+    case kFitNegativeExponentialOrFlat:
+    case kFitLine:
+    case kFitNonRisingLine:
+    case kFitMean:
+    case kFitSuperSmoother:
+    case kFitAgeDependentSpline: return true;
+    default: return option >= kFitSplineYearsMin || option <= kFitSplinePercentMax;
+  }
+}
+
 void curvefits(std::span<const float> x, std::span<float> y, int& option, float alpha, int stiffness) {
   assert(y.size() >= x.size());
   const int n = static_cast<int>(x.size());
@@ -151,9 +164,9 @@ void curvefits(std::span<const float> x, std::span<float> y, int& option, float 
     const int period = static_cast<int>(share * static_cast<float>(n));
     spline(x, y.first(x.size()), period);
   } else {
-    // A code that names no per-series curve (the general menu takes any
-    // integer) would leave the curve buffer as the previous series left it;
-    // the mean line is the neutral curve, and the code says so.
+    // A code that names no per-series curve would leave the curve buffer as
+    // the previous series left it; the mean line is the neutral curve, and
+    // the code says so.
     option = kFitMean;
     xmean(x, y);
   }

@@ -16,6 +16,10 @@ inline constexpr int kFitAgeDependentSpline = 8;
 inline constexpr int kFitSplineYearsMin = 10;             // codes >= 10: spline of that many years
 inline constexpr int kFitSplinePercentMax = -10;          // codes <= -10: spline of that percent of n
 
+// Whether curvefits() has a curve of its own for the code; the others fit
+// the mean line in its place.
+bool names_series_curve(int option);
+
 // Fits the curve of one series: x holds its n = x.size() values, y receives
 // the curve (ntot = y.size() >= n; the curve may be asked for further than the
 // data reach). `option` is the code in, and the code actually fitted out:
@@ -32,7 +36,8 @@ inline constexpr int kFitSplinePercentMax = -10;          // codes <= -10: splin
 //   8   age-dependent spline, periods stiffness, stiffness + 1, ... over n;
 //   >= 10   spline with a period of `option` years over n;
 //   <= -10  spline with a period of int(|option| / 100 * n) years over n;
-//   any other code (5, 7, 9, -1..-4, -6..-9, 0) fits the mean line, option := 6.
+//   any other code (5, 7, 9, -1..-4, -6..-9, 0) fits the mean line, option := 6
+//   (the curve-fit menu takes none of them).
 // The spline codes write y[0..n) only. With fewer than 2 values a line is the
 // mean line (code 1 becomes 3, code 2 becomes 4). A spline failure comes back
 // in y[0] (spline_failed()).

@@ -29,6 +29,10 @@ inline constexpr int kRegionalGeneralExponential = 8;          // a t exp(r t) +
 inline constexpr int kRegionalSplineYearsMin = 10;            // codes >= 10: spline of that many years
 inline constexpr int kRegionalSplinePercentMax = -10;         // codes <= -10: spline of that percent of the curve
 
+// Whether detrend2() has a curve of its own for the code (0, 9 and -6..-9
+// have none: they reach a spline without a period, which fails).
+bool names_regional_curve(int option);
+
 struct RegionalCurveOptions {
   int option = kRegionalAgeDependentSpline;  // in/out: a fall-back rewrites it
   float alpha = 0.0f;   // super smoother bass; lowess writes its smoothing fraction here

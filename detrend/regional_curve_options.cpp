@@ -126,6 +126,12 @@ bool first_differences(std::span<float> y, std::span<float> curve, int& nfit) {
 
 }  // namespace
 
+bool names_regional_curve(int option) {
+  return (option >= kRegionalSuperSmoother && option <= kRegionalFirstDifferences) ||
+         (option >= kRegionalNegativeExponential && option <= kRegionalGeneralExponential) ||
+         option >= kRegionalSplineYearsMin || option <= kRegionalSplinePercentMax;
+}
+
 void detrend2(std::span<float> y, std::span<float> curve, int& nfit, CurveCoefficients& c,
               RegionalCurveOptions& options) {
   c.fill(0.0f);

@@ -30,13 +30,33 @@ void write_column_header(TextOutput& file, const DataSetChronologies& c) {
   file.write("(a)", header);
 }
 
+// Columns 11-80 of a decadal chronology line: the ten index / depth slots.
+constexpr std::size_t kFirstSlotColumn = 10;
+constexpr std::size_t kSlotColumns = 70;
+
+// Whether a value or a depth of the records fills its field with asterisks:
+// an index of 10 or more (10000 thousandths in four columns) or a sample
+// depth of 1000 or more (three columns).
+bool shows_asterisks(std::string_view records) {
+  while (!records.empty()) {
+    const std::size_t end = records.find('\n');
+    const std::string_view line = records.substr(0, end);
+    if (columns_of(line, kFirstSlotColumn, kSlotColumns).find('*') != std::string_view::npos) return true;
+    if (end == std::string_view::npos) break;
+    records.remove_prefix(end + 1);
+  }
+  return false;
+}
+
 struct Block {
   std::span<const float> values;
   const char* label;
   TextOutput* run_wide;
 };
 
-void write_block(TextOutput& file, const DataSetChronologies& c, const Block& block, std::string_view id,
+// Writes the block to the file and its run-wide file; true when a value or
+// depth does not fit its field.
+bool write_block(TextOutput& file, const DataSetChronologies& c, const Block& block, std::string_view id,
                  std::array<std::string, 3>& titles) {
   for (std::size_t line = 1; line < titles.size(); ++line) {
     replace_columns(titles[line], kLabelColumn, kLabelLength, block.label);
@@ -50,10 +70,12 @@ void write_block(TextOutput& file, const DataSetChronologies& c, const Block& bl
   // Rendered once for both files.
   std::string text;
   for (const std::string& title : titles) text += format_record("(a)", title);
+  const std::size_t records = text.size();
   trrw(TrrwMode::kWriteIndices, text, series);
   for (TextOutput* out : {&file, block.run_wide}) {
     if (out != nullptr) out->put(text);
   }
+  return shows_asterisks(std::string_view(text).substr(records));
 }
 
 }  // namespace
@@ -85,18 +107,43 @@ void write_column_file(const DataSetChronologies& c, std::string_view data_set_n
   file.close();
 }
 
-void write_tucson_file(const DataSetChronologies& c, std::string_view data_set_name,
-                       std::array<std::string, 3>& titles, const RunWideChronologyFiles& run_wide) {
-  TextOutput file = TextOutput::create_or_throw(tucson_file_name(data_set_name));
+std::vector<std::string> write_tucson_file(const DataSetChronologies& c, std::string_view data_set_name,
+                                           std::array<std::string, 3>& titles,
+                                           const RunWideChronologyFiles& run_wide) {
+  const std::string name = tucson_file_name(data_set_name);
+  TextOutput file = TextOutput::create_or_throw(name);
   const std::string id = fixed_columns(columns_of(data_set_name, 0, kChronologyIdLength), kIdLength);
   const bool raw = c.raw_data_average;
-  write_block(file, c, {c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]}, id, titles);
-  write_block(file, c, {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}, id, titles);
+  std::vector<Block> blocks = {{c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]},
+                               {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}};
   if (c.stabilised()) {
-    write_block(file, c, {c.stabilised_standard, raw ? "rawstb" : "stdstb", run_wide[2]}, id, titles);
-    write_block(file, c, {c.stabilised_signal_free, raw ? "adjstb" : "ssfstb", run_wide[3]}, id, titles);
+    blocks.push_back({c.stabilised_standard, raw ? "rawstb" : "stdstb", run_wide[2]});
+    blocks.push_back({c.stabilised_signal_free, raw ? "adjstb" : "ssfstb", run_wide[3]});
+  }
+  bool unfit_here = false;
+  std::vector<std::string> unfit_run_wide;
+  for (const Block& block : blocks) {
+    if (!write_block(file, c, block, id, titles)) continue;
+    unfit_here = true;
+    if (block.run_wide != nullptr) unfit_run_wide.push_back(block.run_wide->path());
   }
   file.close();
+  std::vector<std::string> unfit;
+  if (unfit_here) unfit.push_back(name);
+  unfit.insert(unfit.end(), unfit_run_wide.begin(), unfit_run_wide.end());
+  return unfit;
+}
+
+void warn_of_asterisks(Console& console, ReportFile& report, std::span<const std::string> files,
+                       std::string_view data_set_name) {
+  constexpr const char* kWarning =
+      "(/1x,'WARNING: ',a,': some values or sample depths do not fit their fields'/"
+      "1x,'         and show as asterisks; ',a,' holds them all.')";
+  const std::string column_file = column_file_name(data_set_name);
+  for (const std::string& file : files) {
+    console.write(kWarning, file, column_file);
+    report.echo(kWarning, file, column_file);
+  }
 }
 
 }  // namespace qb

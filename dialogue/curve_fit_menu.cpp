@@ -1,5 +1,7 @@
 #include "dialogue/curve_fit_menu.hpp"
 
+#include "detrend/curve_fits.hpp"
+#include "detrend/regional_curve.hpp"
 #include "dialogue/menu_answers.hpp"
 #include "series/pith_offsets.hpp"
 
@@ -8,12 +10,19 @@ namespace {
 
 constexpr int kSuperSmoother = -5;
 constexpr int kRegional = -2;
+constexpr int kRawDataAverage = 0;
 constexpr int kAgeDependentSpline = 8;
 constexpr int kMedianLengthSpline = 9;
 // The shortest fixed spline; option 9 falls back to it for short series.
 constexpr int kShortestFixedSpline = 10;
-constexpr int kRegionalLowess = -4;
-constexpr int kRegionalMedians = -3;
+
+// The general menu's codes: the per-series curves, and those the menu
+// turns into a curve itself. Any other code would give no curve of its own,
+// so a mistyped code is asked again rather than standardised with.
+bool general_menu_code(int option) {
+  return option == kRawDataAverage || option == kRegional || option == kMedianLengthSpline ||
+         names_series_curve(option);
+}
 
 void show_general_menu(Console& c) {
   c.write("(1x,'General Curve fit options:'/)");
@@ -136,6 +145,7 @@ CurveFitDialogue curve_fit_menu(ProgramKind kind, Console& console, AnalysisOpti
       const std::string answer = console.read_line();
       stop_on_slash(console, answer);
       option = integer_answer(answer_or_default(answer, "8"));
+      if (option && !general_menu_code(*option)) option.reset();
     }
     options.curve_option = *option;
     if (*option == kRegional) {
@@ -180,13 +190,14 @@ CurveFitDialogue rcs_sub_menu(Console& console, AnalysisOptions& options) {
     show_sub_menu(console);
     const std::optional<int> option = console.read_free_integer();
     if (!option) return CurveFitDialogue::kStartOver;
+    if (!names_regional_curve(*option)) continue;
     switch (*option) {
       case kSuperSmoother:
         options.alpha = ask_alpha(console);
         options.rcs_window = options.alpha;
         break;
       case kRegionalLowess:
-      case kRegionalMedians: {
+      case kRegionalRunningMedians: {
         const std::optional<int> window = ask_regional_window(console, *option);
         if (!window) continue;
         options.rcs_window = *window;

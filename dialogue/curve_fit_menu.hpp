@@ -31,8 +31,9 @@ struct CurveFitContext {
   int median_segment_length = 0;
 };
 
-// The general curve-fit menu and the follow-up of the chosen option. Any
-// option other than the regional one clears the regional flag (and a pending
+// The general curve-fit menu and the follow-up of the chosen option. An
+// answer that is not an integer, or a code that names no curve, shows the
+// menu again. Any option other than the regional one clears the regional flag (and a pending
 // request for another regional curve). In the list-file program the
 // regional option (-2) runs rcs_option() at once; the interactive program
 // calls it itself after the report line. Never returns kStartOver.
@@ -47,7 +48,7 @@ CurveFitDialogue rcs_option(Console& console, AnalysisOptions& options, std::str
 
 // The regional curve sub-menu, shown when the engine asks for another
 // regional curve: kRegionalCurveChosen, or kStartOver when the answer is not
-// a number.
+// a number. A code that names no regional curve shows it again.
 CurveFitDialogue rcs_sub_menu(Console& console, AnalysisOptions& options);
 
 // "CURVE FIT OPTION:" and the line of the chosen option.

@@ -6,7 +6,18 @@
 
 namespace qb {
 
-long missing_value_test(Console& console, const DataSet& data) {
+namespace {
+
+// A refusal goes to the console and, in upper case, to the report.
+template <class... Args>
+void tell(Console& console, ReportFile& report, std::string_view format, const Args&... args) {
+  console.write(format, args...);
+  report.echo(format, args...);
+}
+
+}  // namespace
+
+long missing_value_test(Console& console, ReportFile& report, const DataSet& data) {
   console.write("(1x,'Regardless of the warning, test for missing data flags:')");
   long total = 0;
   for (int s = 0; s < data.ns(); ++s) {
@@ -16,16 +27,16 @@ long missing_value_test(Console& console, const DataSet& data) {
       if (data.x(row, s) < 0.0f) ++count;
     }
     if (count > 0) {
-      console.write("(1x,'Series ',a,' has',i4,' missing (negative) values')", data.ids[s], count);
+      tell(console, report, "(1x,'Series ',a,' has',i4,' missing (negative) values')", data.ids[s], count);
     }
     total += count;
   }
   return total;
 }
 
-void report_missing_values(Console& console, long total) {
-  console.write("(/1x,'Missing (negative) values encountered: ',i9)", total);
-  console.write("(1x,'Run the data set through KELMOR to fill the gaps and save the data.')");
+void report_missing_values(Console& console, ReportFile& report, long total) {
+  tell(console, report, "(/1x,'Missing (negative) values encountered: ',i9)", total);
+  tell(console, report, "(1x,'Run the data set through KELMOR to fill the gaps and save the data.')");
 }
 
 std::optional<int> first_uncovered_year(const DataSet& data) {
@@ -45,15 +56,17 @@ std::optional<int> first_uncovered_year(const DataSet& data) {
   return std::nullopt;
 }
 
-bool can_be_standardised(Console& console, const DataSet& data) {
+bool can_be_standardised(Console& console, ReportFile& report, const DataSet& data) {
   if (data.ns() == 0) {
-    console.write("(/1x,'No series were read from the data file: nothing to standardise.')");
+    tell(console, report, "(/1x,'No series were read from the data file: nothing to standardise.')");
     return false;
   }
   if (auto year = first_uncovered_year(data)) {
-    console.write("(/1x,'No series covers the year ',i6,'.')", *year);
-    console.write("(1x,'The data set falls apart into groups of series that do not overlap in time;')");
-    console.write("(1x,'process each group as a data set of its own.')");
+    tell(console, report,
+         "(/1x,'No series covers the year ',i6,'.'/"
+         "1x,'The data set falls apart into groups of series that do not overlap in time;'/"
+         "1x,'process each group as a data set of its own.')",
+         *year);
     return false;
   }
   return true;

@@ -9,11 +9,14 @@
 
 namespace qb {
 
+// The refusals of these checks go to the console and, in upper case, to the
+// report file.
+
 // Counts the values below 0.0 inside every series' span and reports each
 // series that has some; returns the total.
-long missing_value_test(Console& console, const DataSet& data);
+long missing_value_test(Console& console, ReportFile& report, const DataSet& data);
 // The total line and the advice that close a failed missing-value test.
-void report_missing_values(Console& console, long total);
+void report_missing_values(Console& console, ReportFile& report, long total);
 
 // The first calendar year of the whole span that no series covers.
 std::optional<int> first_uncovered_year(const DataSet& data);
@@ -21,7 +24,7 @@ std::optional<int> first_uncovered_year(const DataSet& data);
 // A chronology cannot be built across years that no series covers (two
 // floating groups of series), and a set without series has nothing to build:
 // false, after saying so, for such a data set.
-bool can_be_standardised(Console& console, const DataSet& data);
+bool can_be_standardised(Console& console, ReportFile& report, const DataSet& data);
 
 // NS, IFY, ILY and NYR to the console and the report file.
 void write_span_summary(Console& console, ReportFile& report, const DataSet& data);

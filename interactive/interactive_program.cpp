@@ -35,6 +35,7 @@ class InteractiveProgram {
   explicit InteractiveProgram(Console& console) : console_(console) {}
 
   [[noreturn]] void run() {
+    const CurrentReportScope report_scope(report_);
     console_.set_end_of_input_text([this](Console& c) { write_abnormal_termination(c, version_); });
     write_banner(console_, ProgramKind::kInteractive, version_);
     write_gap_warning(console_);
@@ -50,7 +51,7 @@ class InteractiveProgram {
     run_engine();
     const DataSetChronologies c = chronologies();
     write_column_file(c, name_);
-    write_tucson_file(c, name_, data_.titles);
+    warn_of_asterisks(console_, report_, write_tucson_file(c, name_, data_.titles), name_);
     spectra(console_, spectrum_input(c), c.raw_data_average, name_);
     terminate_normally();
   }
@@ -97,9 +98,9 @@ class InteractiveProgram {
     LoadWarnings warnings;
     const LoadStatus status = loaddat(FormatMenu::kInteractive, *file, data_, &warnings);
     for (const std::string& warning : warnings) report_.echo("(a,$)", warning);
-    const long missing = missing_value_test(console_, data_);
+    const long missing = missing_value_test(console_, report_, data_);
     if (missing > 0) {
-      report_missing_values(console_, missing);
+      report_missing_values(console_, report_, missing);
       terminate_abnormally();
     }
     console_.write("(1x,'No missing data flags (negative numbers) encountered. Proceed!')");
@@ -110,7 +111,7 @@ class InteractiveProgram {
       console_.write("(/1x,'Program Terminating')");
       console_.stop();
     }
-    if (!can_be_standardised(console_, data_)) terminate_abnormally();
+    if (!can_be_standardised(console_, report_, data_)) terminate_abnormally();
     write_span_summary(console_, report_, data_);
     return true;
   }

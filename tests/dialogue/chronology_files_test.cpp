@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "series/decadal_format.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
@@ -96,7 +97,7 @@ TEST(TucsonChronologyFile, BlocksReadBackWithTheirLabelsAndGoToTheRunWideFiles) 
     targets[k] = &run_wide[k];
   }
   auto t = titles();
-  write_tucson_file(m.chronologies(true), "site.rwl", t, targets);
+  EXPECT_TRUE(write_tucson_file(m.chronologies(true), "site.rwl", t, targets).empty());
   for (auto& file : run_wide) file.close();
 
   const auto blocks = read_blocks("site_crns_tuc.txt");
@@ -128,6 +129,37 @@ TEST(TucsonChronologyFile, BlocksReadBackWithTheirLabelsAndGoToTheRunWideFiles) 
   // The first title line keeps its text; the others keep the last label.
   EXPECT_EQ(t[0], titles()[0]);
   EXPECT_EQ(t[2].substr(82, 6), "ssfstb");
+}
+
+// An index of 10 or more and a depth of 1000 or more do not fit the decadal
+// fields; each file that shows asterisks is named once.
+TEST(TucsonChronologyFile, FilesWithValuesBeyondTheFieldsAreNamedOnceEach) {
+  ScratchDirectory dir;
+  MadeUp m;
+  m.standard[2] = 12.5f;
+  std::array<TextOutput, 4> run_wide;
+  RunWideChronologyFiles targets;
+  for (std::size_t k = 0; k < run_wide.size(); ++k) {
+    run_wide[k] = *TextOutput::create("run" + std::to_string(k) + ".txt");
+    targets[k] = &run_wide[k];
+  }
+  auto t = titles();
+  EXPECT_EQ(write_tucson_file(m.chronologies(true), "site.rwl", t, targets),
+            (std::vector<std::string>{"site_crns_tuc.txt", "run0.txt"}));
+  EXPECT_NE(read_file("site_crns_tuc.txt").find("****"), std::string::npos);
+  m.standard[2] = 0.8f;
+  m.depth[4] = 1248;
+  const std::vector<std::string> unfit = write_tucson_file(m.chronologies(false), "site.rwl", t, targets);
+  EXPECT_EQ(unfit, (std::vector<std::string>{"site_crns_tuc.txt", "run0.txt", "run1.txt"}));
+
+  ScriptedConsole console;
+  testing::ReportCapture report;
+  warn_of_asterisks(console.console(), report.report(), std::span(unfit).first(1), "site.rwl");
+  const std::string warning =
+      "\n WARNING: site_crns_tuc.txt: some values or sample depths do not fit their fields\n"
+      "          and show as asterisks; site_crns_col.txt holds them all.\n";
+  EXPECT_EQ(console.output(), warning);
+  EXPECT_EQ(report.text(), to_upper(warning));
 }
 
 }  // namespace

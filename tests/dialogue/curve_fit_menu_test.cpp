@@ -45,10 +45,13 @@ TEST(CurveFitMenu, BlankAnswersChooseTheTwentyYearAgeDependentSpline) {
 }
 
 TEST(CurveFitMenu, RefusedAnswersAreAskedAgain) {
-  // Not a number: the menu again. Any number is a curve option, listed or not.
-  Dialogue d = general_menu("abc\n7\n");
-  EXPECT_EQ(d.options.curve_option, 7);
-  EXPECT_EQ(occurrences(d.output, "General Curve fit options:"), 2u);
+  // Not a number, or a code that names no curve: the menu again. Codes the
+  // menu does not list but the fitter defines are taken.
+  Dialogue d = general_menu("abc\n7\n5\n-1\n-3\n-4\n-6\n-9\n-7\n-8\n25\n");
+  EXPECT_EQ(d.options.curve_option, 25);
+  EXPECT_EQ(occurrences(d.output, "General Curve fit options:"), 11u);
+  EXPECT_EQ(general_menu("-10\n").options.curve_option, -10);
+  EXPECT_EQ(general_menu("0\n").options.curve_option, 0);
   // An alpha outside 0-9 is refused; blank takes 7.
   d = general_menu("-5\n12\n\n");
   EXPECT_EQ(d.options.alpha, 7);
@@ -127,6 +130,11 @@ TEST(RcsSubMenu, WindowsAreCheckedAndAlphaIsTheWindow) {
   d = sub_menu("-2\n25\n");
   EXPECT_EQ(d.options.stiffness, 25);
   EXPECT_EQ(sub_menu("7\n").options.curve_option, 7);
+  // The regional curve has its own codes: first differences (-1) but no 0,
+  // 9 or -6 to -9.
+  d = sub_menu("0\n9\n-6\n-9\n-1\n");
+  EXPECT_EQ(d.options.curve_option, -1);
+  EXPECT_EQ(occurrences(d.output, "Select RCS curve fit options:"), 5u);
   EXPECT_NE(d.output.find("  enter  option  (x to start over)  ==> "), std::string::npos);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "series/file_names.hpp"
+#include "tests/dialogue/menu_test_support.hpp"
 #include "tests/support/test_support.hpp"
 
 namespace qb {
@@ -38,17 +39,32 @@ TEST(SegmentLengthStatistics, MinAndMaxCountOnlyExactLengths) {
   EXPECT_EQ(stats.count[4], 1);
 }
 
+// A refused data set's reason is in its report as well.
 TEST(MissingValueTest, CountsNegativeValuesInsideSpansOnly) {
   auto data = data_set_of({{1900, 1909, 10}, {1900, 1904, 5}});
   data.x(3, 0) = -9.99f;
   testing::ScriptedConsole script;
-  EXPECT_EQ(missing_value_test(console(), data), 1);  // -999.0 beyond series 2's span is not counted
-  EXPECT_NE(script.output().find(" Series S0       has   1 missing (negative) values\n"), std::string::npos);
+  testing::ReportCapture report;
+  EXPECT_EQ(missing_value_test(console(), report.report(), data), 1);  // -999.0 beyond series 2's span is not counted
+  report_missing_values(console(), report.report(), 1);
+  const std::string refusal = " Series S0       has   1 missing (negative) values\n"
+                              "\n Missing (negative) values encountered:         1\n"
+                              " Run the data set through KELMOR to fill the gaps and save the data.\n";
+  EXPECT_NE(script.output().find(refusal), std::string::npos);
+  EXPECT_EQ(report.text(), to_upper(refusal));
 }
 
 TEST(Coverage, FirstYearWithoutSeries) {
   EXPECT_EQ(first_uncovered_year(data_set_of({{1900, 1909, 10}, {1905, 1920, 16}})), std::nullopt);
-  EXPECT_EQ(first_uncovered_year(data_set_of({{1900, 1909, 10}, {1912, 1920, 9}})), 1910);
+  const DataSet groups = data_set_of({{1900, 1909, 10}, {1912, 1920, 9}});
+  EXPECT_EQ(first_uncovered_year(groups), 1910);
+  testing::ScriptedConsole script;
+  testing::ReportCapture report;
+  EXPECT_FALSE(can_be_standardised(console(), report.report(), groups));
+  EXPECT_FALSE(can_be_standardised(console(), report.report(), DataSet{}));
+  EXPECT_EQ(report.text(), to_upper(script.output()));
+  EXPECT_NE(script.output().find(" No series covers the year   1910.\n"), std::string::npos);
+  EXPECT_NE(script.output().find(" No series were read from the data file"), std::string::npos);
 }
 
 TEST(FileNames, BaseAndReportNames) {
