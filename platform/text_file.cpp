@@ -68,6 +68,18 @@ void TextInput::back() {
   if (next_ > 0) --next_;
 }
 
+std::size_t TextInput::line_number(std::size_t record) const {
+  // Only messages ask for it, so the records before it are counted then.
+  std::size_t line = 0;
+  for (std::size_t r = 0; r <= record && r < starts_.size(); ++r) {
+    const std::size_t at = starts_[r];
+    const bool between_cr_and_crlf = lengths_[r] == 0 && at > 0 && contents_[at - 1] == '\r' &&
+                                     at + 1 < contents_.size() && contents_[at] == '\r' && contents_[at + 1] == '\n';
+    if (!between_cr_and_crlf) ++line;
+  }
+  return std::max<std::size_t>(line, 1);
+}
+
 namespace {
 
 // Output files are written in large blocks: the series files of a big set

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -28,9 +29,15 @@ class TextInput {
   // Steps back one record (nothing at the start of the file).
   void back();
   void rewind() { next_ = 0; }
+  // Returns to a position taken from position() (a look ahead ends so).
+  void seek(std::size_t position) { next_ = std::min(position, starts_.size()); }
   bool at_end() const { return next_ >= starts_.size(); }
   std::size_t position() const { return next_; }
   std::size_t record_count() const { return starts_.size(); }
+  // The line number, from 1, that an editor shows for record `record` (from
+  // 0): a file whose lines end in CR CR LF holds an empty record between its
+  // lines, which is no line of its own.
+  std::size_t line_number(std::size_t record) const;
 
   // Supplier for formatted and free-form reads from this file.
   RecordSupplier supplier() {

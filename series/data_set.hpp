@@ -21,10 +21,11 @@ struct SeriesSpan {
 inline constexpr int kIdLength = 8;
 inline constexpr int kTitleLength = 100;
 
-// The years a data set may hold: what the widest year field of the decadal
-// layouts holds.
-inline constexpr int kEarliestYear = -99999;
-inline constexpr int kLatestYear = 99999;
+// The years a data set may hold: what every year field of the decadal
+// layouts holds (the ring-width series files, the censored data set file and
+// the chronology files write four-digit years after the year -1000).
+inline constexpr int kEarliestYear = -9999;
+inline constexpr int kLatestYear = 9999;
 
 // IFY, ILY and NYR of a set of series. A set without series has no years; it
 // reports 9999, -9999, -19997.
@@ -39,8 +40,8 @@ inline SeriesSpan span_of_set(std::span<const SeriesSpan> spans) {
   return whole;
 }
 
-// The warnings a reader showed on the console while loading a data set, as
-// shown; the drivers echo them into the report file.
+// The warnings and the refusal a reader showed on the console while loading a
+// data set, as shown; the drivers echo them into the report file.
 using LoadWarnings = std::vector<std::string>;
 
 struct DataSet {

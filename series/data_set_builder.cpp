@@ -9,14 +9,31 @@
 
 namespace qb {
 
-void refuse_long_series(std::string_view id) {
-  console().write("(/1x,'Data set refused: series ',a,' holds more than ',i4,' values,'/1x,'the most this program can hold.')",
-                  trim_right(id), kMaxYears);
+namespace {
+
+std::string without_blanks_around(std::string_view id) {
+  const std::size_t first = id.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(id.substr(first, id.find_last_not_of(' ') - first + 1));
 }
 
-void DataSetBuilder::warn(const std::string& text) {
+void tell(const std::string& text, LoadWarnings* warnings) {
   console().put(text);
-  if (warnings_) warnings_->push_back(text);
+  if (warnings) warnings->push_back(text);
+}
+
+}  // namespace
+
+std::string long_series_refusal(std::string_view id) {
+  return format_record("(/1x,'Data set refused: series ',a,' holds more than ',i4,' values,'/1x,'the most this program can hold.')",
+                       trim_right(id), kMaxYears);
+}
+
+void DataSetBuilder::warn(const std::string& text) { tell(text, warnings_); }
+
+bool DataSetBuilder::refuse(const std::string& text) {
+  tell(text, warnings_);
+  return false;
 }
 
 bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float> values) {
@@ -24,23 +41,33 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float>
     warn(format_record("(/1x,'WARNING: Series ',a,' holds no values; it is left out.')", trim_right(id)));
     return true;
   }
-  if (static_cast<int>(values.size()) > kMaxYears) {
-    refuse_long_series(id);
-    return false;
-  }
+  if (static_cast<int>(values.size()) > kMaxYears) return refuse(long_series_refusal(id));
   // Computed wide: a first year near the integer limit must not wrap.
   const long long last_year = static_cast<long long>(first_year) + static_cast<long long>(values.size()) - 1;
   if (first_year < kEarliestYear || last_year > kLatestYear) {
-    console().write("(/1x,'Data set refused: series ',a,' runs from the year ',a,' to ',a,';'/1x,'this program holds the years ',i6,' to ',i5,'.')",
-                    trim_right(id), std::to_string(first_year), std::to_string(last_year), kEarliestYear,
-                    kLatestYear);
-    return false;
+    return refuse(format_record("(/1x,'Data set refused: series ',a,' runs from the year ',a,' to ',a,';'/1x,'this program holds the years ',a,' to ',a,'.')",
+                                trim_right(id), std::to_string(first_year), std::to_string(last_year),
+                                std::to_string(kEarliestYear), std::to_string(kLatestYear)));
   }
   if (size() >= kMaxSeriesInSet) {
-    console().write("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
-                    kMaxSeriesInSet);
-    return false;
+    return refuse(format_record("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
+                                kMaxSeriesInSet));
   }
+  // One identifier may hold several segments of a core; segments that share
+  // years are one series counted twice in every chronology.
+  std::vector<std::size_t>& same_id = by_id_[without_blanks_around(id)];
+  for (std::size_t earlier : same_id) {
+    const Series& e = series_[earlier];
+    const long long e_last = static_cast<long long>(e.first_year) + static_cast<long long>(e.values.size()) - 1;
+    if (first_year <= e_last && last_year >= e.first_year) {
+      warn(format_record("(/1x,'WARNING: Series ',a,' number ',a,', the years ',a,' to ',a,', overlaps series number ',a,','/1x,'         the years ',a,' to ',a,', of the same identifier; both are kept.')",
+                         trim_right(id), std::to_string(size() + 1), std::to_string(first_year),
+                         std::to_string(last_year), std::to_string(earlier + 1), std::to_string(e.first_year),
+                         std::to_string(e_last)));
+      break;
+    }
+  }
+  same_id.push_back(series_.size());
   series_.push_back({fixed_columns(id, kIdLength), first_year, std::move(values)});
   return true;
 }
@@ -60,13 +87,15 @@ void DataSetBuilder::fill(DataSet& data) {
   }
   data.whole = span_of_set(data.spans);
   series_.clear();
+  by_id_.clear();
 }
 
-bool within_year_bound(const DataSet& data) {
+bool within_year_bound(const DataSet& data, LoadWarnings* warnings) {
   if (data.whole.count <= kMaxYears) return true;
-  console().write("(/1x,'Data set refused: its series span ',a,' years, from ',a,' to ',a,';'/1x,'this program holds at most ',i4,' years.')",
-                  std::to_string(data.whole.count), std::to_string(data.whole.first_year),
-                  std::to_string(data.whole.last_year), kMaxYears);
+  tell(format_record("(/1x,'Data set refused: its series span ',a,' years, from ',a,' to ',a,';'/1x,'this program holds at most ',i4,' years.')",
+                     std::to_string(data.whole.count), std::to_string(data.whole.first_year),
+                     std::to_string(data.whole.last_year), kMaxYears),
+       warnings);
   return false;
 }
 

@@ -1,10 +1,12 @@
 // Gathers the series of a data set as a reader meets them, leaves out series
-// without values, refuses a data set that exceeds the bounds of the system,
-// and sizes the measurement matrix to the data set.
+// without values, tells of series that overlap an earlier one of the same
+// identifier, refuses a data set that exceeds the bounds of the system, and
+// sizes the measurement matrix to the data set.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "series/data_set.hpp"
@@ -17,13 +19,17 @@ class DataSetBuilder {
   explicit DataSetBuilder(LoadWarnings* warnings = nullptr) : warnings_(warnings) {}
 
   // Adds one series. A series without values is left out with a warning
-  // naming it. False, with the refusal shown on the console, when the series
-  // holds more than kMaxYears values, reaches beyond kEarliestYear ..
-  // kLatestYear, or the set would hold more than kMaxSeriesInSet series.
+  // naming it; one whose years overlap an earlier series of the same
+  // identifier (a series written twice, say) is kept with a warning naming
+  // both. False, with the refusal shown, when the series holds more than
+  // kMaxYears values, reaches beyond kEarliestYear .. kLatestYear, or the set
+  // would hold more than kMaxSeriesInSet series.
   bool add(std::string_view id, int first_year, std::vector<float> values);
 
-  // Shows a warning (rendered records) on the console and keeps it.
+  // Shows a warning or a refusal (rendered records) on the console and keeps
+  // it for the report. refuse() returns false, for the caller to pass on.
   void warn(const std::string& text);
+  bool refuse(const std::string& text);
 
   // Moves the series gathered so far into `data`: a matrix of the longest
   // series by the number of series (kMissing below each series' end), the
@@ -40,14 +46,16 @@ class DataSetBuilder {
     std::vector<float> values;
   };
   std::vector<Series> series_;
+  // The spans of the series so far by their identifier without blanks.
+  std::unordered_map<std::string, std::vector<std::size_t>> by_id_;
   LoadWarnings* warnings_;
 };
 
-// Shows the refusal of a data set holding a series longer than kMaxYears values.
-void refuse_long_series(std::string_view id);
+// The refusal of a data set holding a series longer than kMaxYears values.
+std::string long_series_refusal(std::string_view id);
 
-// False, with the refusal shown on the console, when the whole set spans more
-// than kMaxYears years.
-bool within_year_bound(const DataSet& data);
+// False, with the refusal shown on the console and kept in `warnings`, when
+// the whole set spans more than kMaxYears years.
+bool within_year_bound(const DataSet& data, LoadWarnings* warnings = nullptr);
 
 }  // namespace qb

@@ -7,6 +7,7 @@
 #include "platform/console.hpp"
 #include "series/data_set_builder.hpp"
 #include "series/decadal_format.hpp"
+#include "series/decadal_messages.hpp"
 #include "series/format_help.hpp"
 
 namespace qb {
@@ -77,36 +78,6 @@ void mark_missing_titles(std::array<std::string, 3>& titles) {
   }
 }
 
-void refuse_unreadable_field(const DecadalSeries& series) {
-  const UnreadableField& field = series.unreadable;
-  console().write("(/1x,'Data set refused: line ',a,' of the data file, series ',a,', year ',a,','/1x,'holds the field \"',a,'\", which does not read as a number.')",
-                  std::to_string(field.line), trim_right(series.id), std::to_string(field.year), field.text);
-}
-
-// Without its end mark a ring-width series does not say its unit: 0.01 mm
-// is taken, and the warning says so.
-void warn_without_end_mark(DataSetBuilder& builder, const DecadalSeries& series, long long last_year, bool widths) {
-  const std::string id = trim_right(series.id);
-  std::string first = "Series " + id + " ends without its end mark where the next series begins;";
-  if (series.end == SeriesEnd::kEndOfFile) {
-    first = "The data file ends inside series " + id + ", which has no end mark;";
-  } else if (series.end == SeriesEnd::kTitleLines) {
-    first = "Series " + id + " ends without its end mark before lines of text;";
-  }
-  builder.warn(format_record("(/1x,'WARNING: ',a/1x,'         its values up to the year ',a,' are kept',a)", first,
-                             std::to_string(last_year), widths ? ", read in 0.01 mm." : "."));
-}
-
-// The layout reads the values of a series in their order; a line labelled
-// with another decade than the one due may mean a line is missing or doubled
-// and the later rings have moved.
-void warn_mislabelled(DataSetBuilder& builder, const DecadalSeries& series) {
-  const auto& m = series.mislabelled;
-  builder.warn(format_record("(/1x,'WARNING: Series ',a,': line ',a,' is labelled ',a,' where ',a,' was due;'/1x,'         its values are read as the years from ',a,' on.')",
-                             trim_right(series.id), std::to_string(m.line), std::to_string(m.year),
-                             std::to_string(m.due), std::to_string(m.due)));
-}
-
 LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const bool widths = mode == TrrwMode::kReadWidths;
   DataSetBuilder builder(warnings);
@@ -118,8 +89,8 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
     if (widths) mark_missing_titles(state.titles);
     data.titles = state.titles;
     if (state.series_counter == kEndOfFile) break;
-    if (series.end == SeriesEnd::kUnreadableField) {
-      refuse_unreadable_field(series);
+    if (series.end == SeriesEnd::kRefused) {
+      builder.refuse(refusal(series, input));
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
@@ -129,15 +100,13 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
     const bool only_titles = series.end == SeriesEnd::kTitleLines && series.count < 1;
     if (only_titles || series.count == kEndOfFile) {
       if (only_titles && !widths) continue;
-      console().write("(/1x,'WARNING: Fatal error reading data from input file.')");
-      console().write("(1x,'         Suggest checking file format and/or file type')");
-      console().write("(1x,'         Unix/Dos/Mac?')");
+      builder.refuse(format_record("(/1x,'WARNING: Fatal error reading data from input file.'/1x,'         Suggest checking file format and/or file type'/1x,'         Unix/Dos/Mac?')"));
       console().pause(" Hit Return to Continue");
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
     if (series.overflow) {
-      refuse_long_series(series.id);
+      builder.refuse(long_series_refusal(series.id));
       return LoadStatus::kRefused;
     }
     const bool without_end_mark =
@@ -145,12 +114,13 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
          series.end == SeriesEnd::kTitleLines) &&
         series.count > 0;
     const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
-    if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
-    if (without_end_mark) warn_without_end_mark(builder, series, last_year, widths);
-    if (series.mislabelled.line > 0) warn_mislabelled(builder, series);
+    std::vector<float> values = std::move(series.values);
+    if (!builder.add(series.id, series.first_year, std::move(values))) return LoadStatus::kRefused;
+    if (without_end_mark) builder.warn(end_mark_warning(series, last_year, widths));
+    for (const LineNote& note : series.notes) builder.warn(line_warning(series, note, input));
   }
   builder.fill(data);
-  if (!within_year_bound(data)) return LoadStatus::kRefused;
+  if (!within_year_bound(data, warnings)) return LoadStatus::kRefused;
   console().write("(/1x,'Input data read successfully')");
   return LoadStatus::kLoaded;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <optional>
 #include <stdexcept>
 
@@ -15,31 +16,13 @@ namespace {
 // The ring-width stop markers: the series' values are in 0.01 mm or 0.001 mm.
 constexpr int kStopHundredths = 999;
 constexpr int kStopThousandths = -9999;
-// Chronology fill: a value at or above it ends a series on reading.
+// Chronology fill: every slot without a value holds it.
 constexpr int kFillIndex = 9990;
 constexpr int kFillDepth = 0;
 // More title lines than this in one call end the call.
 constexpr int kMaxTitleLinesPerCall = 25;
 constexpr int kTagLength = 6;
 constexpr std::size_t kBlockLineLength = 80;
-// Column 80 of a ring-width line that opens a column block.
-constexpr std::size_t kBlockMarkColumn = 79;
-constexpr char kBlockMark = '#';
-
-// Calendar slot (1..10) of a year inside its decade; decades run 0-9, 10-19,
-// ..., -10 to -1, -20 to -11.
-int decade_slot(int year) {
-  const int r = year % 10;  // the sign of the year, as Fortran's mod
-  if (year >= 0) return r + 1;
-  return r == 0 ? 1 : 11 + r;
-}
-
-bool blank_columns(const std::string& line, std::size_t first, std::size_t last) {
-  for (std::size_t i = first - 1; i < last; ++i) {
-    if (line[i] != ' ') return false;
-  }
-  return true;
-}
 
 // A decadal value in thousandths: the nearest integer of value x 1000 in
 // single precision, halves away from zero. A product beyond any field width
@@ -72,148 +55,12 @@ LineLayout indices_write_layout(int year) {
   return {"(a4,i6,10(i4,i3),2x,a)", 4};
 }
 
-LineLayout widths_read_layout(const std::string& columns) {
-  if (columns[7] == '-') return {"(a7,i5,10i6)", 7};
-  if (columns[6] == '-') return {"(a6,i6,10i6)", 6};
-  return {"(a8,i4,10i6)", 8};
-}
-
-LineLayout indices_read_layout(const std::string& columns) {
-  if (columns[5] == '-') return {"(a5,t6,i5,10(i4,i3))", 5};
-  if (columns[4] == '-') return {"(a4,t5,i6,10(i4,i3))", 4};
-  return {"(a6,t7,i4,10(i4,i3))", 6};
-}
-
 // Blanks in the identifier's columns of a record: they take the identifier's
 // own bytes once the record is rendered.
 constexpr std::string_view kIdStandIn = "        ";
 
 std::string with_identifier(const std::string& record, std::string_view id, std::size_t id_columns) {
   return fixed_columns(id, id_columns) + record.substr(id_columns);
-}
-
-// The first column (from 0) and width of the value fields of a line: ten
-// widths, or ten index / depth pairs.
-struct Field {
-  std::size_t first;
-  std::size_t width;
-  int slot;  // 0..9
-};
-
-std::vector<Field> value_fields(bool widths) {
-  std::vector<Field> fields;
-  for (int j = 0; j < 10; ++j) {
-    const auto k = static_cast<std::size_t>(j);
-    if (widths) {
-      fields.push_back({12 + 6 * k, 6, j});
-    } else {
-      fields.push_back({10 + 7 * k, 4, j});
-      fields.push_back({14 + 7 * k, 3, j});
-    }
-  }
-  return fields;
-}
-
-// One line of a decadal file: its bytes and one byte per column, blank-padded
-// to the title length.
-struct DecadalLine {
-  std::string text;
-  std::string columns;
-  std::size_t number = 0;  // from 1
-};
-
-std::optional<DecadalLine> next_line(TextInput& input) {
-  auto record = input.next_record();
-  if (!record) return std::nullopt;
-  DecadalLine line;
-  line.columns = single_byte_columns(*record);
-  line.columns.resize(kTitleLength, ' ');
-  line.text = std::move(*record);
-  line.number = input.position();
-  return line;
-}
-
-// The identifier (the line's bytes, blank-padded to kIdLength characters) and
-// year of a line; std::nullopt when the year does not convert.
-struct LineHead {
-  std::string id;
-  int year = 0;
-  std::size_t id_columns = 0;
-};
-
-LineHead head_of(const DecadalLine& line, std::size_t id_columns, int year) {
-  return {fixed_columns(columns_of(line.text, 0, id_columns), kIdLength), year, id_columns};
-}
-
-// The head of a line whose other fields need not convert.
-std::optional<LineHead> line_head(bool widths, const DecadalLine& line) {
-  const LineLayout layout = widths ? widths_read_layout(line.columns) : indices_read_layout(line.columns);
-  const std::size_t year_end = widths ? 12 : 10;
-  int year = 0;
-  const std::string_view field = std::string_view(line.columns).substr(layout.id_columns, year_end - layout.id_columns);
-  if (read_fields("(i6)", field, &year) != ReadStatus::kOk) return std::nullopt;
-  return head_of(line, layout.id_columns, year);
-}
-
-bool same_identifier(const LineHead& a, const LineHead& b) {
-  const std::size_t columns = std::min(a.id_columns, b.id_columns);
-  return fixed_columns(a.id, columns) == fixed_columns(b.id, columns);
-}
-
-// The first year of the decade after the one that holds `year`.
-long long next_decade(long long year) { return year - decade_slot(static_cast<int>(year)) + 11; }
-
-// The first value field of a data line that does not convert.
-std::optional<UnreadableField> first_unreadable_field(bool widths, const DecadalLine& line, int line_year) {
-  // Ring-width values begin in column 13 at the line's own year; chronology
-  // slots stand at their calendar places in the decade.
-  const long long base = widths ? line_year : line_year - decade_slot(line_year) + 1;
-  for (const Field& f : value_fields(widths)) {
-    int value = 0;
-    const std::string_view field = std::string_view(line.columns).substr(f.first, f.width);
-    if (read_fields("(i6)", field, &value) == ReadStatus::kOk) continue;
-    UnreadableField bad;
-    bad.line = line.number;
-    bad.year = static_cast<int>(base + f.slot);
-    bad.text = std::string(columns_of(line.text, f.first, f.width));
-    return bad;
-  }
-  return std::nullopt;
-}
-
-// The number of values a data line gave from its last fields that were blank
-// (a blank field reads as 0).
-int blank_tail(bool widths, const DecadalLine& line, int first_slot, int taken) {
-  int blank = 0;
-  const std::size_t width = widths ? 6 : 7;
-  for (int k = taken - 1; k >= 0; --k) {
-    // Ring widths fill a line from column 13 on; chronologies from their slot.
-    const int slot = widths ? k : first_slot - 1 + k;
-    const std::size_t first = (widths ? 12 : 10) + width * static_cast<std::size_t>(slot);
-    if (line.columns.find_first_not_of(' ', first) < first + width) break;
-    ++blank;
-  }
-  return blank;
-}
-
-// The identifier, year and ten value fields of a ring-width line.
-bool read_widths_line(const LineLayout& layout, const std::string& columns, int& year, int (&values)[10]) {
-  std::string id(layout.id_columns, ' ');
-  FieldTarget targets[12] = {&id, &year};
-  for (int j = 0; j < 10; ++j) targets[j + 2] = &values[j];
-  return read_record(layout.format, columns, targets) == ReadStatus::kOk;
-}
-
-// The identifier, year and ten index / depth pairs of a chronology line.
-bool read_indices_line(const LineLayout& layout, const std::string& columns, int& year, int (&values)[10],
-                       int (&depths)[10]) {
-  std::string id(layout.id_columns, ' ');
-  FieldTarget targets[22] = {&id, &year};
-  for (int j = 0; j < 10; ++j) {
-    targets[2 * j + 2] = &values[j];
-    targets[2 * j + 3] = &depths[j];
-  }
-  return read_record(layout.format, columns, targets) == ReadStatus::kOk;
 }
 
 // A line whose fields do not convert: shown, and the first three of a call
@@ -242,47 +89,82 @@ void take_value(DecadalSeries& series, float value, int capacity) {
   ++series.count;
 }
 
-// The year field of a line whose year does not convert, as the field that
-// stopped the read of a line due to carry `year`.
-UnreadableField unreadable_year(bool widths, const DecadalLine& line, std::size_t id_columns, long long year) {
-  const std::size_t year_end = widths ? 12 : 10;
-  UnreadableField bad;
-  bad.line = line.number;
-  bad.year = static_cast<int>(year);
-  bad.text = std::string(columns_of(line.text, id_columns, year_end - id_columns));
-  return bad;
+// Lines after the one being judged, read when a rule asks for them; the
+// file is back at the judged line's end afterwards.
+class LinesAfter {
+ public:
+  LinesAfter(TextInput& input, bool widths) : input_(input), widths_(widths), start_(input.position()) {}
+  ~LinesAfter() { input_.seek(start_); }
+  LinesAfter(const LinesAfter&) = delete;
+  LinesAfter& operator=(const LinesAfter&) = delete;
+
+  const DecadalLine* operator()(std::size_t k) {
+    while (lines_.size() < k) {
+      auto record = input_.next_record();
+      if (!record) return nullptr;
+      lines_.push_back(parse_decadal_line(widths_, std::move(*record), input_.position() - 1));
+    }
+    return &lines_[k - 1];
+  }
+
+ private:
+  TextInput& input_;
+  bool widths_;
+  std::size_t start_;
+  std::deque<DecadalLine> lines_;
+};
+
+LineVerdict judge(bool widths, const DecadalLine& line, const SeriesSoFar& series, TextInput& input) {
+  LinesAfter after(input, widths);
+  return judge_line(widths, line, series, [&after](std::size_t k) { return after(k); });
 }
 
-// A line that does not convert is a data line of the series when it carries
-// the series' identifier and next decade; before the series' first line,
-// when the line after it carries its identifier and next decade. A line
-// whose year alone does not convert is one when it carries the identifier
-// (of the series, or of the line after it) and its values convert. Title
-// lines carry neither. `id` takes the identifier the line carries.
-std::optional<UnreadableField> unreadable_data_line(bool widths, const DecadalLine& line, TextInput& input,
-                                                    const std::optional<LineHead>& series_head,
-                                                    long long expected_year, std::string& id) {
-  const auto head = line_head(widths, line);
-  const LineLayout layout = widths ? widths_read_layout(line.columns) : indices_read_layout(line.columns);
-  const LineHead bare = head ? *head : head_of(line, layout.id_columns, 0);
-  if (!head && first_unreadable_field(widths, line, 0)) return std::nullopt;
-  // The year the line is due to carry.
-  long long due = expected_year;
-  if (series_head) {
-    if (!same_identifier(bare, *series_head) || (head && head->year != expected_year)) return std::nullopt;
-  } else {
-    const auto after = next_line(input);
-    if (!after) return std::nullopt;
-    input.back();
-    const auto after_head = line_head(widths, *after);
-    if (!after_head || !same_identifier(bare, *after_head)) return std::nullopt;
-    if (head && after_head->year != next_decade(head->year)) return std::nullopt;
-    // The first line holds (part of) the decade before the next line's.
-    due = after_head->year - 10;
+// The number of values a data line gave from its last fields that were blank
+// (a blank field reads as 0).
+int blank_tail(bool widths, const DecadalLine& line, const ValueRun& run) {
+  int blank = 0;
+  for (int j = run.first_slot + run.slots - 1; j >= run.first_slot; --j) {
+    const auto k = static_cast<std::size_t>(j);
+    if (line.state[k] != FieldState::kBlank || (!widths && line.depth_state[k] != FieldState::kBlank)) break;
+    ++blank;
   }
-  id = bare.id;
-  if (head) return first_unreadable_field(widths, line, head->year);
-  return unreadable_year(widths, line, layout.id_columns, due);
+  return blank;
+}
+
+// Warnings that follow from an earlier line of the series are not repeated.
+void add_notes(DecadalSeries& series, std::vector<LineNote>& notes) {
+  for (LineNote& n : notes) {
+    const bool first_only = n.reason == LineReason::kOtherDecade || n.reason == LineReason::kOtherCase ||
+                            n.reason == LineReason::kTabAfterIdentifier;
+    if (first_only && std::any_of(series.notes.begin(), series.notes.end(),
+                                  [&n](const LineNote& m) { return m.reason == n.reason; })) {
+      continue;
+    }
+    series.notes.push_back(std::move(n));
+  }
+}
+
+void read_column_block(TextInput& input, const DecadalLine& line, int capacity, const DecadalReadOptions& options,
+                       DecadalSeries& series) {
+  input.back();
+  std::string buffer = fixed_columns(line.text, kTitleLength);
+  ColumnBlock block = datar(input, buffer, capacity);
+  series.count = block.count;
+  series.first_year = block.first_year;
+  series.values = std::move(block.values);
+  series.overflow = block.overflow;
+  series.id = fixed_columns(buffer, kIdLength);
+  series.end = SeriesEnd::kColumnBlock;
+  if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
+  if (block.error != ReadStatus::kOk) {
+    // A block whose values do not all read would hold zeros in their place.
+    series.end = SeriesEnd::kRefused;
+    series.reason.reason = block.error == ReadStatus::kEndOfFile ? LineReason::kBlockCutShort
+                                                                 : LineReason::kBlockValueUnreadable;
+    series.reason.record = block.error_record;
+    series.reason.count = block.count;
+    series.reason.text = block.format;
+  }
 }
 
 DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& state,
@@ -297,15 +179,11 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
     for (auto& title : state.titles) title.assign(kTitleLength, ' ');
   }
   int title_lines = 0;
-  // The first data line of the series, and the year the next one carries.
-  std::optional<LineHead> series_head;
-  long long expected_year = 0;
+  SeriesSoFar so_far;
+  so_far.data_line_in_file = state.data_line_met;
+  DecadalLine previous;  // the series' last data line
   // Values the last data line took from blank fields at its end.
   int last_blank_tail = 0;
-  bool title_since_data = false;
-  int year = 0;
-  int values[10];
-  int depths[10];
 
   // A series without its end mark keeps the values read, but not the zeros
   // of the blank fields that close its last line.
@@ -323,9 +201,9 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
   };
 
   while (true) {
-    const auto line = next_line(input);
-    if (!line) {
-      if (series_head) return without_end_mark(SeriesEnd::kEndOfFile);
+    auto record = input.next_record();
+    if (!record) {
+      if (so_far.started) return without_end_mark(SeriesEnd::kEndOfFile);
       series.count = kEndOfFile;
       series.values.clear();
       series.depths.clear();
@@ -333,94 +211,75 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       state.series_counter = kEndOfFile;
       return series;
     }
-    const std::string& columns = line->columns;
+    DecadalLine line = parse_decadal_line(widths, std::move(*record), input.position() - 1);
+    LineVerdict verdict = judge(widths, line, so_far, input);
 
-    if (series.count == 0 && columns[kBlockMarkColumn] == kBlockMark) {
-      input.back();
-      std::string buffer = fixed_columns(line->text, kTitleLength);
-      ColumnBlock block = datar(input, buffer, capacity);
-      series.count = block.count;
-      series.first_year = block.first_year;
-      series.values = std::move(block.values);
-      series.overflow = block.overflow;
-      series.id = fixed_columns(buffer, kIdLength);
-      series.end = SeriesEnd::kColumnBlock;
-      if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
-      return series;
-    }
-
-    // Lines without a year (short notes, empty lines) are passed over.
-    if (widths ? blank_columns(columns, 9, 12) : blank_columns(columns, 7, 10)) continue;
-
-    const LineLayout layout = widths ? widths_read_layout(columns) : indices_read_layout(columns);
-    const bool converted =
-        widths ? read_widths_line(layout, columns, year, values) : read_indices_line(layout, columns, year, values, depths);
-    if (!converted) {
-      if (auto bad = unreadable_data_line(widths, *line, input, series_head, expected_year, series.id)) {
-        series.end = SeriesEnd::kUnreadableField;
-        series.unreadable = std::move(*bad);
+    switch (verdict.role) {
+      case LineRole::kColumnBlock:
+        read_column_block(input, line, capacity, options, series);
         return series;
-      }
-      ++title_lines;
-      title_since_data = series_head.has_value();
-      if (title_lines > kMaxTitleLinesPerCall) {
-        if (series_head) return without_end_mark(SeriesEnd::kTitleLines);
-        series.end = SeriesEnd::kTitleLines;
-        return series;
-      }
-      take_title_line(fixed_columns(line->text, kTitleLength), title_lines, series, state, options.echo);
-      continue;
-    }
-
-    // A line of another decade that carries another identifier, or follows
-    // title lines (the header of the next chronology), begins the next
-    // series: this one lacks its end mark.
-    const LineHead head = head_of(*line, layout.id_columns, year);
-    if (series_head && year != expected_year) {
-      if (title_since_data || !same_identifier(head, *series_head)) {
-        input.back();
-        return without_end_mark(SeriesEnd::kNextSeries);
-      }
-    }
-    title_since_data = false;
-    if (series_head && year != expected_year && series.mislabelled.line == 0) {
-      series.mislabelled = {line->number, year, static_cast<int>(expected_year)};
-    }
-
-    int first_slot = 1;
-    if (!series_head) {
-      series_head = head;
-      series.id = head.id;
-      series.first_year = year;
-      first_slot = decade_slot(year);
-      expected_year = next_decade(year);
-    } else {
-      expected_year += 10;
-    }
-    if (widths) {
-      // The first line holds the values up to the end of its decade.
-      const int slots = 11 - first_slot;
-      for (int j = 0; j < slots; ++j) {
-        if (values[j] == kStopThousandths) {
-          for (float& v : series.values) v *= 0.1f;
+      case LineRole::kPassedOver:
+        continue;
+      case LineRole::kTitle:
+        ++title_lines;
+        so_far.title_since_data = so_far.started;
+        if (title_lines > kMaxTitleLinesPerCall) {
+          if (so_far.started) return without_end_mark(SeriesEnd::kTitleLines);
+          series.end = SeriesEnd::kTitleLines;
           return series;
         }
-        if (values[j] == kStopHundredths) return series;
-        take_value(series, static_cast<float>(values[j]) * 0.01f, capacity);
-        ++seen;
-      }
-      last_blank_tail = blank_tail(widths, *line, first_slot, slots);
-    } else {
-      for (int slot = first_slot; slot <= 10; ++slot) {
-        const int j = slot - 1;
-        if (values[j] >= kFillIndex) return series;
-        const bool taken = series.count < capacity;
-        take_value(series, static_cast<float>(values[j]) * 0.001f, capacity);
-        if (taken && store_depths) series.depths.push_back(depths[j]);
-        ++seen;
-      }
-      last_blank_tail = blank_tail(widths, *line, first_slot, 11 - first_slot);
+        take_title_line(fixed_columns(line.text, kTitleLength), title_lines, series, state, options.echo);
+        continue;
+      case LineRole::kRefuses:
+        series.end = SeriesEnd::kRefused;
+        series.reason = std::move(verdict.reason);
+        series.id = line.head.id;
+        return series;
+      case LineRole::kEndsSeries:
+        input.back();
+        series.reason = std::move(verdict.reason);
+        return without_end_mark(SeriesEnd::kNextSeries);
+      case LineRole::kRepeated:
+        add_notes(series, verdict.notes);
+        continue;
+      case LineRole::kStartsSeries:
+      case LineRole::kContinues:
+        break;
     }
+
+    add_notes(series, verdict.notes);
+    so_far.title_since_data = false;
+    if (!so_far.started) {
+      so_far.started = true;
+      so_far.head = line.head;
+      series.id = line.head.id;
+      series.first_year = line.year;
+      so_far.due_year = next_decade(line.year);
+    } else {
+      so_far.due_year += 10;
+    }
+    state.data_line_met = so_far.data_line_in_file = true;
+
+    const ValueRun& run = verdict.run;
+    for (int j = run.first_slot; j < run.first_slot + run.slots; ++j) {
+      const auto k = static_cast<std::size_t>(j);
+      if (widths) {
+        take_value(series, static_cast<float>(line.values[k]) * 0.01f, capacity);
+      } else {
+        const bool taken = series.count < capacity;
+        take_value(series, static_cast<float>(line.values[k]) * 0.001f, capacity);
+        if (taken && store_depths) series.depths.push_back(line.depths[k]);
+      }
+      ++seen;
+    }
+    if (run.end == EndMark::kThousandths) {
+      for (float& v : series.values) v *= 0.1f;
+    }
+    if (run.end != EndMark::kNone) return series;
+    last_blank_tail = blank_tail(widths, line, run);
+    so_far.values_taken = series.count > 0;
+    previous = std::move(line);
+    so_far.previous = &previous;
   }
 }
 
@@ -564,11 +423,15 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity) {
     std::vector<FieldTarget> targets;
     targets.reserve(block.values.size());
     for (float& v : block.values) targets.emplace_back(&v);
-    switch (read_record(descriptor, input.supplier(), targets)) {
+    block.format = trim_right(descriptor);
+    block.error = read_record(descriptor, input.supplier(), targets);
+    switch (block.error) {
       case ReadStatus::kConversionError: console().write("('>> sbr datar:  error reading data')"); break;
       case ReadStatus::kEndOfFile: console().write("('>> sbr datar:  unexpected end reading data')"); break;
       case ReadStatus::kOk: break;
     }
+    // The record that failed is the last one taken.
+    if (block.error != ReadStatus::kOk) block.error_record = input.position() > 0 ? input.position() - 1 : 0;
     return block;
   }
 }

@@ -21,6 +21,7 @@
 #include "platform/bounds.hpp"
 #include "platform/text_file.hpp"
 #include "series/data_set.hpp"
+#include "series/decadal_line_rules.hpp"
 
 namespace qb {
 
@@ -48,15 +49,10 @@ enum class SeriesEnd {
   // A line of another series came before the end mark: the values read up to
   // it; the next call begins with that line.
   kNextSeries,
-  kTitleLines,       // more title lines than one call takes
-  kUnreadableField,  // a data line of the series holds a field that does not convert
-};
-
-// The field that stopped a call ending in SeriesEnd::kUnreadableField.
-struct UnreadableField {
-  std::size_t line = 0;  // line number in the file, from 1
-  int year = 0;          // the year of the field's slot
-  std::string text;      // the field as it stands in the file
+  kTitleLines,  // more title lines than one call takes
+  // The data set cannot be read as it stands: the call's reason says which
+  // line and why.
+  kRefused,
 };
 
 // The series delivered by one read call.
@@ -78,14 +74,14 @@ struct DecadalSeries {
   // not taken.
   bool overflow = false;
   SeriesEnd end = SeriesEnd::kEndMark;
-  UnreadableField unreadable;  // when end is SeriesEnd::kUnreadableField
-  // The first line of the series labelled with another year than the decade
-  // due (line 0: none). Its values are read in their order all the same.
-  struct {
-    std::size_t line = 0;
-    int year = 0;
-    int due = 0;
-  } mislabelled;
+  // Why the series ended before its end mark (kNextSeries), or why the data
+  // set is refused (kRefused).
+  LineNote reason;
+  // Lines of the series read with a warning, each naming its line. Of the
+  // lines labelled with another decade than the one due, and of those whose
+  // identifier differs in case, only the first is noted: the later ones
+  // follow from it.
+  std::vector<LineNote> notes;
 };
 
 // What successive read calls on one file share.
@@ -96,6 +92,8 @@ struct DecadalReadState {
   // first call.
   std::array<std::string, 3> titles{std::string(kTitleLength, ' '), std::string(kTitleLength, ' '),
                                     std::string(kTitleLength, ' ')};
+  // A data line has been read: the title lines at the top of the file are over.
+  bool data_line_met = false;
 };
 
 struct DecadalReadOptions {
@@ -122,13 +120,11 @@ struct DecadalSeriesOut {
 // Reads one series in mode "mr" or "ir" (a write mode is a caller error,
 // std::invalid_argument). Title lines met on the way are shown on the
 // console; the first three of a call go to state.titles, the first also to
-// the result's title. A line that does not convert is a title line unless it
-// carries the identifier of the series being read and the series' next
-// decade (or, before the series' first value, the next line carries its
-// identifier and next decade): such a line is a data line whose field does
-// not convert, and the call ends there. Fixed columns count characters, so an
-// identifier beyond ASCII keeps its columns; identifiers and titles keep the
-// bytes of the file.
+// the result's title. What each line is to the series is decided by
+// judge_line (series/decadal_line_rules.hpp); a line that refuses the data
+// set ends the call with SeriesEnd::kRefused. Fixed columns count
+// characters, so an identifier beyond ASCII keeps its columns; identifiers
+// and titles keep the bytes of the file.
 DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state,
                    const DecadalReadOptions& options = {});
 
@@ -148,6 +144,11 @@ struct ColumnBlock {
   // count values; values that could not be read are 0.
   std::vector<float> values;
   bool overflow = false;  // the header's count exceeded the capacity
+  // The values did not all read: a value that does not convert, or the end
+  // of the file before the last, on record `error_record` (from 0).
+  ReadStatus error = ReadStatus::kOk;
+  std::size_t error_record = 0;
+  std::string format;  // the header's format
 };
 
 // Reads a column block from the current line of the input: identifier lines

@@ -152,7 +152,7 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     if (!builder.add(column.id, column.first_year.value_or(0), std::move(column.values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
-  if (!within_year_bound(data)) return LoadStatus::kRefused;
+  if (!within_year_bound(data, warnings)) return LoadStatus::kRefused;
   return LoadStatus::kLoaded;
 }
 

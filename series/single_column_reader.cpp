@@ -61,7 +61,7 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
         break;
       }
       if (static_cast<int>(values.size()) == kMaxYears) {
-        refuse_long_series(id);
+        builder.refuse(long_series_refusal(id));
         return LoadStatus::kRefused;
       }
       values.push_back(value);
@@ -69,7 +69,7 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     if (!builder.add(id, first_year, std::move(values))) return LoadStatus::kRefused;
   }
   builder.fill(data);
-  if (!within_year_bound(data)) return LoadStatus::kRefused;
+  if (!within_year_bound(data, warnings)) return LoadStatus::kRefused;
   return LoadStatus::kLoaded;
 }
 

@@ -143,6 +143,43 @@ TEST(LoaderDecadal, RingWidthsFillTheDataSet) {
                                    std::string(20, ' '));
 }
 
+// Real archive files with the quirks archives hold: shifted fields, runs of
+// end marks, comment lines, right-justified numeric identifiers, mixed end
+// marks, values run together, every kind of line end, text past column 72.
+// A rule that mends a damaged file must leave each of them reading as it
+// does, to the series and the year, without a word.
+TEST(LoaderDecadal, ArchiveFilesWithTheirQuirksReadWithoutAWarning) {
+  struct Archive {
+    const char* file;
+    int series;
+    int first_year;
+    int last_year;
+  };
+  const Archive archives[] = {
+      {"ak015.rwl", 26, 1543, 1991},   {"alge001.rwl", 33, 1697, 2005},  {"brit008.rwl", 15, 1652, 1975},
+      {"brit036.rwl", 24, -3776, -3016}, {"ca667.rwl", 311, -2649, 2005}, {"cana015.rwl", 20, 1576, 1965},
+      {"co667.rwl", 55, 380, 2004},    {"dza017.rwl", 82, 1440, 2011},   {"fran10.rwl", 1248, 1747, 1988},
+      {"ita065.rwl", 19, 1825, 2018},  {"jord001.rwl", 17, 1469, 1995},  {"keny002.rwl", 13, 1935, 1994},
+      {"kyrg014.rwl", 40, 1551, 2005}, {"mex117.rwl", 39, 1890, 2007},   {"mexi077.rwl", 40, 1680, 2007},
+      {"morc018.rwl", 100, 977, 2001}, {"nc004.rwl", 30, 1641, 1983},    {"or005.rwl", 20, 1591, 1965},
+      {"tx042.rwl", 95, 1473, 1992},   {"turk044.rwl", 43, -1954, -1785}, {"viet001.rwl", 82, 1030, 2008},
+      {"wa059.rwl", 39, 1433, 1980},   {"ca533.rwl", 34, 626, 1983},     {"co021.rwl", 35, 1176, 1963},
+      {"cana209.rwl", 22, 1713, 2001}, {"nm580.rwl", 119, -136, 2004},   {"wa082.rwl", 23, 1698, 1983},
+
+  };
+  for (const Archive& a : archives) {
+    const std::string archive = "archives/" + std::string(a.file);
+    auto input = TextInput::open(testing::test_data(archive));
+    if (!input) input = TextInput::open(shared_data(a.file));
+    ASSERT_TRUE(input) << a.file;
+    const auto r = load(std::move(*input), "\n");
+    EXPECT_EQ(r.status, LoadStatus::kLoaded) << a.file;
+    EXPECT_EQ(r.data.ns(), a.series) << a.file;
+    expect_whole(r.data, a.first_year, a.last_year);
+    EXPECT_TRUE(r.warnings.empty()) << a.file << ": " << (r.warnings.empty() ? "" : r.warnings.front());
+  }
+}
+
 TEST(LoaderDecadal, TitlesBeginningWithSixBlanksAreMarkedAsMissing) {
   const auto r = load_text(
       "SITE   1 a title\n"
@@ -254,6 +291,125 @@ TEST(LoaderDecadal, ADataLineWithAnUnreadableFieldRefusesTheSet) {
   EXPECT_EQ(r.output.find("title of data"), std::string::npos);
 }
 
+std::string tens(int first) {
+  std::string text;
+  for (int k = 0; k < 10; ++k) text += format_record("(i6,$)", first + k);
+  return text;
+}
+
+// Lines that depart from the layout: read in the one way that keeps every
+// ring at its year, with a warning naming the line, or refused naming it.
+TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
+  // A TAB ends the identifier; the year follows at the next tab stop.
+  const auto tab = load_text("moo07b\t1800" + tens(1300) + "\nmoo07b\t1810   400   999\nmoo08a  1810   500   999\n", "\n");
+  ASSERT_EQ(tab.status, LoadStatus::kLoaded);
+  ASSERT_EQ(tab.data.ns(), 2);
+  EXPECT_EQ(tab.data.ids[0], "moo07b  ");
+  EXPECT_EQ(tab.data.spans[0].first_year, 1800);
+  EXPECT_EQ(tab.data.spans[0].count, 11);
+  EXPECT_EQ(tab.data.x(0, 0), 13.0f);
+  expect_warnings(tab, {"\n WARNING: Series moo07b: line 1 ends its identifier with a TAB;\n"
+                        "          the year is read from column 9, as a tab stop of 8 puts it.\n"});
+
+  // A series without its end mark ends where another identifier begins,
+  // whatever that line's year; one that differs in case only goes on.
+  const auto next = load_text("AA01    1950" + tens(100) + "\nBB01    1960   100   999\n"
+                              "MV2-1c  1938   100   101\nMV2-1C  1940   102   999\n", "\n");
+  ASSERT_EQ(next.data.ns(), 3);
+  EXPECT_EQ(next.data.spans[0].count, 10);
+  EXPECT_EQ(next.data.spans[2].first_year, 1938);
+  EXPECT_EQ(next.data.spans[2].count, 3);
+  expect_warnings(next, {"\n WARNING: Series AA01 ends without its end mark where the next series begins;\n"
+                         "          its values up to the year 1959 are kept, read in 0.01 mm.\n",
+                         "\n WARNING: Series MV2-1c: line 4 writes the identifier MV2-1C;\n"
+                         "          it differs in upper/lower case only and is read as the same series.\n"});
+
+  // A 999 with rings after it on its line is a ring; so is one that closes
+  // a line of a series that goes on and ends with -9999. Runs of end marks
+  // and a 999 before the next segment of a 0.01 mm series end as they did.
+  const auto rings = load_text("AB01    1950   120   999   130   140   150   160   170   180   190   200\n"
+                               "AB01    1960   100   110   120   130   140   150   160   170   180   999\n"
+                               "AB01    1970   100 -9999\n"
+                               "AC01    1950   100   101   102   103   104   105   106   107   108   999\n"
+                               "AC01    1960   100   999   999   999\n",
+                               "\n");
+  ASSERT_EQ(rings.status, LoadStatus::kLoaded);
+  ASSERT_EQ(rings.data.ns(), 3);
+  EXPECT_EQ(rings.data.spans[0].count, 21);
+  EXPECT_EQ(rings.data.x(1, 0), (999 * 0.01f) * 0.1f);
+  EXPECT_EQ(rings.data.x(19, 0), (999 * 0.01f) * 0.1f);
+  EXPECT_EQ(rings.data.x(20, 0), (100 * 0.01f) * 0.1f);
+  EXPECT_EQ(rings.data.spans[1].last_year, 1958);
+  EXPECT_EQ(rings.data.spans[2].first_year, 1960);
+  expect_warnings(rings, {"\n WARNING: Series AB01: line 1 holds 999 for the year 1951 with rings after it;\n"
+                          "          it is read as a ring, not as the end of the series.\n",
+                          "\n WARNING: Series AB01: line 2 ends with 999 for the year 1969, but the series goes on\n"
+                          "          and ends with -9999 (0.001 mm): the 999 is read as a ring.\n"});
+
+  // A first line whose end mark stands just after its decade; a line
+  // written twice; a series written twice.
+  const auto doubled = load_text("AA01    1958   100   101 -9999\n"
+                                 "BB01    1945   100   101   102   103   104\n"
+                                 "BB01    1950" + tens(100) + "\nBB01    1950" + tens(100) + "\n"
+                                 "BB01    1960   100   999\n"
+                                 "CC01    1950   100   101   102   999\nCC01    1950   100   101   102   999\n",
+                                 "\n");
+  ASSERT_EQ(doubled.status, LoadStatus::kLoaded);
+  ASSERT_EQ(doubled.data.ns(), 4);
+  EXPECT_EQ(doubled.data.spans[0].count, 2);
+  EXPECT_EQ(doubled.data.x(1, 0), (101 * 0.01f) * 0.1f);
+  EXPECT_EQ(doubled.data.spans[1].first_year, 1945);
+  EXPECT_EQ(doubled.data.spans[1].last_year, 1960);
+  EXPECT_EQ(doubled.data.x(15, 1), 1.0f);
+  expect_warnings(doubled, {"\n WARNING: Series AA01: line 1 holds its end mark after its decade, for the year 1960;\n"
+                            "          the series is read as ending in the year 1959.\n",
+                            "\n WARNING: Series BB01: line 4 repeats the line before it, the decade 1950;\n"
+                            "          the repeat is passed over.\n",
+                            "\n WARNING: Series CC01 number 4, the years 1950 to 1952, overlaps series number 3,\n"
+                            "          the years 1950 to 1952, of the same identifier; both are kept.\n"});
+}
+
+// Lines that cannot be read in one way that keeps every ring at its year
+// refuse the data set, naming the line; the reason goes into the report.
+TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
+  const auto refused = [](const std::string& text) {
+    const auto r = load_text(text, "\n\n");
+    EXPECT_EQ(r.status, LoadStatus::kNotLoaded) << text;
+    EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
+    return r.warnings.empty() ? std::string() : r.warnings.back();
+  };
+  EXPECT_EQ(refused("moo07b  1800\t1300\t1890\t1200\n"),
+            "\n Data set refused: line 1 of the data file, series moo07b,\n"
+            " holds a TAB among its year and values, which runs its fields together.\n");
+  EXPECT_EQ(refused("HEAD   1 a site\nAA01    1953" + tens(100) + "\nAA01    1960   100   999\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, starts in the year 1953\n"
+            " and holds 10 values where its decade holds 7.\n");
+  // A series of one line whose field does not read is no title line.
+  EXPECT_EQ(refused("AA01    1950   100   101 -9999\nBB01    1950   1O1   102 -9999\n"),
+            "\n Data set refused: line 2 of the data file, series BB01, year 1950,\n"
+            " holds the field \"   1O1\", which does not read as a number.\n");
+  EXPECT_EQ(refused("AA01    1950   100 -9999   101\n"),
+            "\n Data set refused: line 1 of the data file, series AA01,\n"
+            " holds values after its end mark in the year 1951.\n");
+  // A line of the series without its year.
+  EXPECT_EQ(refused("AA01    1945   100   101   102   103   104\nAA01          100   101   999\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, year 1950,\n"
+            " holds the field \"    \", which does not read as a number.\n");
+  // Line numbers count the lines an editor shows.
+  EXPECT_EQ(refused("HEAD   1 a site\r\r\nAA01    1953" + tens(100) + "\r\r\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, starts in the year 1953\n"
+            " and holds 10 values where its decade holds 7.\n");
+  // Column blocks whose values do not all read.
+  const std::string block = "BLOCK1" + std::string(73, ' ') + "#\n" +
+                            format_record("('n',1x,i8,2x,i8,2x,a)", 4, 1501, "(2f8.3)");
+  EXPECT_EQ(refused(block + "   1.000     abc\n   3.000   4.000\n"),
+            "\n Data set refused: line 3 of the data file, in the column block of series BLOCK1,\n"
+            " holds a value that does not read with the block's format (2f8.3).\n");
+  EXPECT_EQ(refused(block + "   1.000   2.000\n"),
+            "\n Data set refused: the data file ends at line 3, inside the column block of series BLOCK1,\n"
+            " before the last of its 4 values.\n");
+}
+
 TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
   const auto r = load_file("co021.csv", "1\n\n");
   EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
@@ -267,7 +423,9 @@ TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
   // its name: nothing of the file was read.
   const auto block = load_text("BLOCK" + std::string(74, ' ') + "#\nAA01    1950   104 -9999\n", "\n\n");
   EXPECT_EQ(block.status, LoadStatus::kNotLoaded);
-  EXPECT_TRUE(block.warnings.empty());
+  // The reason goes into the report too.
+  ASSERT_EQ(block.warnings.size(), 1u);
+  EXPECT_EQ(block.warnings[0].substr(0, 52), "\n WARNING: Fatal error reading data from input file.");
 }
 
 // ---------------------------------------------------------------------------
@@ -314,25 +472,28 @@ TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
   EXPECT_NE(wide.output.find("at most 9000 years"), std::string::npos);
 }
 
-TEST(LoaderBounds, YearsBeyondTheWidestYearFieldAreRefused) {
+TEST(LoaderBounds, YearsBeyondTheDecadalYearFieldsAreRefused) {
   // The last year of a series that starts near the integer limit must not
   // wrap round and pass the span test.
   std::string big = "BIG\n2147483640\n";
   for (int i = 0; i < 10; ++i) big += "1.0\n";
   const auto r = load_text(big, "3\n0\n");
   EXPECT_EQ(r.status, LoadStatus::kRefused);
-  EXPECT_NE(r.output.find("\n Data set refused: series BIG runs from the year 2147483640 to 2147483649;\n"
-                          " this program holds the years -99999 to 99999.\n"),
-            std::string::npos);
-  EXPECT_EQ(load_text("FAR\n-100000\n1.0\n", "3\n0\n").status, LoadStatus::kRefused);
-  const auto edge = load_text("FAR\n-99999\n1.0\nNEAR\n-99990\n1.0\n", "3\n0\n");
-  expect_whole(edge.data, -99999, -99990);
-  // A set wholly before -9999, or after 9999, keeps its own span.
-  const auto old = load_text(decadal_file({{"OLD", -20000, 11}}), "\n");
-  ASSERT_EQ(old.status, LoadStatus::kLoaded);
-  expect_whole(old.data, -20000, -19990);
-  const auto late = load_text("LATE\n12000\n1.0\n1.0\n", "3\n0\n");
-  expect_whole(late.data, 12000, 12001);
+  const std::string refusal =
+      "\n Data set refused: series BIG runs from the year 2147483640 to 2147483649;\n"
+      " this program holds the years -9999 to 9999.\n";
+  EXPECT_NE(r.output.find(refusal), std::string::npos);
+  // The reason reaches the report.
+  EXPECT_EQ(r.warnings, std::vector<std::string>{refusal});
+  EXPECT_EQ(load_text("FAR\n-10000\n1.0\n", "3\n0\n").status, LoadStatus::kRefused);
+  EXPECT_EQ(load_text("LATE\n9999\n1.0\n1.0\n", "3\n0\n").status, LoadStatus::kRefused);
+  const auto edge = load_text("FAR\n-9999\n1.0\nNEAR\n-9990\n1.0\n", "3\n0\n");
+  expect_whole(edge.data, -9999, -9990);
+  // Years the five-column variant of the year field would print as
+  // asterisks are refused in the decadal layouts too.
+  const auto old = load_text(decadal_file({{"OLD", -10005, 11}}), "\n");
+  EXPECT_EQ(old.status, LoadStatus::kRefused);
+  EXPECT_NE(old.output.find("series OLD runs from the year -10005 to -9995;"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------

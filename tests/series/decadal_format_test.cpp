@@ -137,9 +137,12 @@ TEST(DecadalWidthsRead, LineYearsAfterTheFirstAreNotRead) {
   ASSERT_EQ(r.series.size(), 1u);
   EXPECT_EQ(r.series[0].values, (std::vector<float>{5 * 0.01f, 6 * 0.01f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 7 * 0.01f}));
   // The first such line is noted, for a warning.
-  EXPECT_EQ(r.series[0].mislabelled.line, 2u);
-  EXPECT_EQ(r.series[0].mislabelled.year, 1234);
-  EXPECT_EQ(r.series[0].mislabelled.due, 1960);
+  ASSERT_EQ(r.series[0].notes.size(), 1u);
+  const LineNote& note = r.series[0].notes[0];
+  EXPECT_EQ(note.reason, LineReason::kOtherDecade);
+  EXPECT_EQ(note.record, 1u);
+  EXPECT_EQ(note.count, 1234);
+  EXPECT_EQ(note.due, 1960);
 }
 
 TEST(DecadalWidthsRead, YearVariantsAndYearsFarBeforeZero) {
@@ -281,21 +284,21 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
   auto r = read_text("TITLE  1 a site\nTITLE  2 a species\nTITLE  3 a person\n" + series);
   ASSERT_FALSE(r.series.empty());
   const DecadalSeries& s = r.series[0];
-  EXPECT_EQ(s.end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(s.end, SeriesEnd::kRefused);
   EXPECT_EQ(s.id, "AZP0310A");
-  EXPECT_EQ(s.unreadable.line, 5u);
-  EXPECT_EQ(s.unreadable.year, 1992);
-  EXPECT_EQ(s.unreadable.text, "  AZP3");
+  EXPECT_EQ(s.reason.record, 4u);
+  EXPECT_EQ(s.reason.year, 1992);
+  EXPECT_EQ(s.reason.text, "  AZP3");
   EXPECT_EQ(trim_right(r.state.titles[2]), "TITLE  3 a person");
 
   // The first line of a series is known by the line after it.
   auto first = read_text("AZP0310A1985   100   1x1   102   103   104\n"
                          "AZP0310A1990   100   999\n");
   ASSERT_FALSE(first.series.empty());
-  EXPECT_EQ(first.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(first.series[0].end, SeriesEnd::kRefused);
   EXPECT_EQ(first.series[0].id, "AZP0310A");
-  EXPECT_EQ(first.series[0].unreadable.year, 1986);
-  EXPECT_EQ(first.series[0].unreadable.text, "   1x1");
+  EXPECT_EQ(first.series[0].reason.year, 1986);
+  EXPECT_EQ(first.series[0].reason.text, "   1x1");
 
   // A year that does not convert in a line whose values do: within the
   // series, and in its first line.
@@ -303,16 +306,16 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
                         "AZP0310A199O   100   101   102   103   104   105   106   107   108   109\n"
                         "AZP0310A2000   100   999\n");
   ASSERT_FALSE(year.series.empty());
-  EXPECT_EQ(year.series[0].end, SeriesEnd::kUnreadableField);
-  EXPECT_EQ(year.series[0].unreadable.line, 2u);
-  EXPECT_EQ(year.series[0].unreadable.year, 1990);
-  EXPECT_EQ(year.series[0].unreadable.text, "199O");
+  EXPECT_EQ(year.series[0].end, SeriesEnd::kRefused);
+  EXPECT_EQ(year.series[0].reason.record, 1u);
+  EXPECT_EQ(year.series[0].reason.year, 1990);
+  EXPECT_EQ(year.series[0].reason.text, "199O");
   auto first_year = read_text("AZP0310A198O   100   101\n"
                               "AZP0310A1990   100   999\n");
   ASSERT_FALSE(first_year.series.empty());
-  EXPECT_EQ(first_year.series[0].end, SeriesEnd::kUnreadableField);
+  EXPECT_EQ(first_year.series[0].end, SeriesEnd::kRefused);
   EXPECT_EQ(first_year.series[0].id, "AZP0310A");
-  EXPECT_EQ(first_year.series[0].unreadable.year, 1980);
+  EXPECT_EQ(first_year.series[0].reason.year, 1980);
 
   // Chronologies: slots are calendar places, depths are fields too.
   auto crn = read_text("HEAD   1 a chronology\n"
@@ -320,10 +323,10 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
                        "tst1a.1960 250  6 1x0  1" + fill(8) + "\n",
                        TrrwMode::kReadIndices);
   ASSERT_FALSE(crn.series.empty());
-  EXPECT_EQ(crn.series[0].end, SeriesEnd::kUnreadableField);
-  EXPECT_EQ(crn.series[0].unreadable.year, 1961);
-  EXPECT_EQ(crn.series[0].unreadable.text, " 1x0");
-  EXPECT_EQ(crn.series[0].unreadable.line, 3u);
+  EXPECT_EQ(crn.series[0].end, SeriesEnd::kRefused);
+  EXPECT_EQ(crn.series[0].reason.year, 1961);
+  EXPECT_EQ(crn.series[0].reason.text, " 1x0");
+  EXPECT_EQ(crn.series[0].reason.record, 2u);
 
   // Another identifier or another decade is a title line, as are the header
   // lines between the chronologies of one file.
@@ -473,10 +476,16 @@ TEST(DecadalIndicesRoundTrip, ValuesAndDepthsComeBack) {
       EXPECT_EQ(r.series[0].values[i], std::round(v[i] * 1000.0f) * 0.001f);
     }
   }
-  // An index of 9.990 or more reads back as the end of the series.
-  auto cut = read_text(indices_text(TrrwMode::kWriteIndices, 1950, {1.0f, 9.99f, 1.0f}), TrrwMode::kReadIndices);
+  // An index of 9.990 or more reads back as the end of the series; values
+  // after it on its line are not dropped silently.
+  auto cut = read_text(indices_text(TrrwMode::kWriteIndices, 1950, {1.0f, 9.99f}), TrrwMode::kReadIndices);
   ASSERT_EQ(cut.series.size(), 1u);
   EXPECT_EQ(cut.series[0].count, 1);
+  auto lost = read_text(indices_text(TrrwMode::kWriteIndices, 1950, {1.0f, 9.99f, 1.0f}), TrrwMode::kReadIndices);
+  ASSERT_EQ(lost.series.size(), 1u);
+  EXPECT_EQ(lost.series[0].end, SeriesEnd::kRefused);
+  EXPECT_EQ(lost.series[0].reason.reason, LineReason::kValuesAfterEndMark);
+  EXPECT_EQ(lost.series[0].reason.year, 1951);
 }
 
 TEST(DecadalIndicesRead, DepthsMayBeLeftOutAndShortLinesAreSkipped) {
