@@ -57,6 +57,11 @@ constexpr std::size_t kMaxExpandedSize = 100000;
 
 std::size_t expanded_size(const Descriptor& d) { return 1 + d.text.size(); }
 
+// Groups are parsed one call deeper per parenthesis, so a format nested
+// thousands deep would exhaust the stack. Real formats nest two or three
+// levels; one nested deeper than this (its outer pair counting) is refused.
+constexpr int kMaxNesting = 32;
+
 // A parsed format: the descriptors with every repeat expanded, and the place
 // where the format restarts when a list outlasts it.
 struct ParsedFormat {
@@ -176,9 +181,12 @@ class Parser {
     }
     if (c == '(') {
       ++pos_;
+      if (depth_ == kMaxNesting) fail("groups nested more than " + std::to_string(kMaxNesting) + " deep");
       const std::size_t start = out.items.size();
       ParsedFormat group;
+      ++depth_;
       parse_list(group, false);
+      --depth_;
       if (!take(')')) fail("missing ')'");
       const int count = repeat.value_or(1);
       if (count < 1) fail("repeat count 0");
@@ -273,6 +281,7 @@ class Parser {
 
   std::string_view text_;
   std::size_t pos_ = 0;
+  int depth_ = 1;  // parentheses open at the current position
 };
 
 // Formats come from a small set of literals, so each is parsed once.

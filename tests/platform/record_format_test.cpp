@@ -148,11 +148,13 @@ TEST(RecordWrite, BadFormatsThrow) {
   EXPECT_THROW(format_record("(i4,(2x))", 1, 2), FormatError);
   EXPECT_EQ(format_record("(i4,(2x))", 1), "   1\n");
   // Nested repeats multiply: a format that would expand into gigabytes is a
-  // format error, on reading too, whatever its nesting.
+  // format error, on reading too, whatever its nesting; so is one nested so
+  // deep that parsing it would exhaust the stack.
   const std::string wide_text = "(1000('" + std::string(100, '-') + "'))";
+  const std::string deep = std::string(100000, '(') + std::string(100000, ')');
   for (const std::string& huge : {std::string("(2000(20000i31))"), std::string("(20(10000i1))"),
                                   std::string("(10(10(10(10(11i1)))))"), std::string("(2(50001i1))"),
-                                  std::string("(100000(2/))"), wide_text}) {
+                                  std::string("(100000(2/))"), wide_text, deep}) {
     EXPECT_THROW(format_record(huge, 1), FormatError) << huge;
     EXPECT_FALSE(format_is_valid(huge)) << huge;
     int v = 0;
