@@ -74,10 +74,13 @@ done
 if [ ${#failed[@]} -gt 0 ]; then
   for t in "${failed[@]}"; do
     echo "=== fuzz finding: $t (full log: $findings/$t.log)"
-    # The report from its first line to the summary, without libFuzzer's own frames.
+    # The report from its first line to the summary, without libFuzzer's own
+    # frames, 40 lines at most. awk stops by itself: a pipe into head would
+    # end it by SIGPIPE on a long report, and under pipefail the script would
+    # end there, before naming the finding and failing the run.
     awk '/invariant violated|runtime error|ERROR: |Assertion .* failed/ {shown = 1}
-         shown && !/fuzzer::|__sanitizer_print|libc_start|in _start|^NOTE|Combine libFuzzer/ {print}
-         /^SUMMARY/ {exit}' "$findings/$t.log" | head -40
+         shown && !/fuzzer::|__sanitizer_print|libc_start|in _start|^NOTE|Combine libFuzzer/ {print; if (++lines == 40) exit}
+         /^SUMMARY/ {exit}' "$findings/$t.log" || true
     grep -E 'Test unit written|^Base64' "$findings/$t.log" || true
   done
   exit 1
