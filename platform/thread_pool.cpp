@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/console.hpp"
+#include "platform/usable_processors.hpp"
 
 namespace qb {
 namespace {
@@ -140,7 +141,7 @@ ThreadPool& pool() {
 }  // namespace
 
 int hardware_threads() {
-  static const int count = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  static const int count = usable_processor_count();
   return count;
 }
 

@@ -11,7 +11,8 @@
 
 namespace qb {
 
-// One per hardware thread, at least 1.
+// One per processor the process may run on (usable_processor_count()),
+// counted once.
 int hardware_threads();
 
 // Calls body(i) once for every i in [0, count) on at most `threads` threads
