@@ -226,7 +226,8 @@ class BatchProgram {
     if (choose_curve_fit(run, true)) choose_chronology_options(run);
   }
 
-  // Road step 16: the engine runs with their retries.
+  // The engine runs on the data set, with its convergence retries and the
+  // dialogue of a different regional curve when the engine asks for one.
   void run_engine(DataSetRun& run) {
     const EngineRunInputs inputs{ProgramKind::kListFile, console_, run.report, run.data, run.saved_measurements,
                                  run.name};
@@ -239,14 +240,15 @@ class BatchProgram {
                                  options_.curve_option, options_.rbar_window);
   }
 
-  // Road step 17.
+  // The power spectra of the data set's chronologies: plotted, and written
+  // to its spectra file.
   void compute_spectra(const DataSetRun& run) {
     const DataSetChronologies c = chronologies(run);
     spectra(console_, spectrum_input(c), c.raw_data_average, run.name);
   }
 
-  // Road step 18: "Want to try a different curve fit option?" True for yes,
-  // after which the curve-fit menu is shown again for the same data set.
+  // "Want to try a different curve fit option?" True for yes, after which
+  // the curve-fit menu is shown again for the same data set.
   bool try_different_curve_fit(DataSetRun& run) {
     console_.write("(/1x,a)", kStarLine);
     const std::string answer =
@@ -269,8 +271,9 @@ class BatchProgram {
     return true;
   }
 
-  // Road step 19: the column and Tucson chronology files and the blocks of
-  // the run-wide files; the report file is closed with them.
+  // Writes the column and Tucson chronology files and the data set's blocks
+  // of the run-wide files, warns of values shown as asterisks, and closes
+  // the report file.
   void write_chronology_files(DataSetRun& run) {
     const DataSetChronologies c = chronologies(run);
     write_column_file(c, run.name);
@@ -281,8 +284,8 @@ class BatchProgram {
     run.report.close();
   }
 
-  // Road step 20: "Detrend the next data set in the same way?" A yes (the
-  // default) skips the next data set's curve-fit menu.
+  // "Detrend the next data set in the same way?" A yes (the default) skips
+  // the next data set's curve-fit menu.
   void ask_same_way() {
     console_.write("(/1x,a)", kStarLine);
     console_.write("(/1x,'Detrend the next data set in the same way?')");
