@@ -7,13 +7,28 @@
 
 namespace qb {
 
-std::vector<std::string> split_free_form(std::string_view record) {
+namespace {
+
+// Values are separated by blanks, TABs or a comma with blanks around it. A
+// comma that follows the start of the record or another comma, and one that
+// ends the record, leaves an empty (null) value; `keep_null` keeps those.
+std::vector<std::string> split_values(std::string_view record, bool keep_null) {
   std::vector<std::string> values;
   std::size_t i = 0;
-  const auto separator = [](char c) { return c == ' ' || c == '\t' || c == ','; };
-  while (i < record.size()) {
-    while (i < record.size() && separator(record[i])) ++i;
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  const auto separator = [&blank](char c) { return blank(c) || c == ','; };
+  bool value_since_comma = false;
+  bool comma_seen = false;
+  while (true) {
+    while (i < record.size() && blank(record[i])) ++i;
     if (i >= record.size()) break;
+    if (record[i] == ',') {
+      if (keep_null && !value_since_comma) values.emplace_back();
+      value_since_comma = false;
+      comma_seen = true;
+      ++i;
+      continue;
+    }
     std::string value;
     if (record[i] == '\'' || record[i] == '"') {
       const char quote = record[i++];
@@ -35,9 +50,17 @@ std::vector<std::string> split_free_form(std::string_view record) {
       value.assign(record.substr(start, i - start));
     }
     values.push_back(std::move(value));
+    value_since_comma = true;
   }
+  if (keep_null && comma_seen && !value_since_comma) values.emplace_back();
   return values;
 }
+
+}  // namespace
+
+std::vector<std::string> split_free_form(std::string_view record) { return split_values(record, false); }
+
+std::vector<std::string> split_cells(std::string_view record) { return split_values(record, true); }
 
 std::optional<std::string> FreeFormReader::next_value() {
   while (next_ >= pending_.size()) {

@@ -14,6 +14,11 @@ namespace qb {
 // The values of one record. Quotes around a value are removed.
 std::vector<std::string> split_free_form(std::string_view record);
 
+// The cells of one record of a table: as split_free_form(), but the empty
+// cell between two commas, before a leading comma or after a trailing one
+// (a spreadsheet's blank cell) is kept as an empty value.
+std::vector<std::string> split_cells(std::string_view record);
+
 // Reads values across records, as one free-form list does: a list that needs
 // more values than a record holds continues on the next record.
 class FreeFormReader {

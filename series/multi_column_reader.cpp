@@ -55,12 +55,26 @@ class Sentinel {
   bool asterisk_;
 };
 
+std::string number(long long n) { return std::to_string(n); }
+
 // One series column while the records are read.
 struct Column {
   std::string id;
   std::optional<int> first_year;
   std::vector<float> values;
-  enum class Error { kNone, kValue, kYear } error = Error::kNone;
+  // A sentinel after the first value: a gap, unless no value follows.
+  std::optional<std::size_t> gap_record;
+  int gap_year = 0;
+  // The first cell that does not convert.
+  std::optional<std::size_t> error_record;
+  std::string error_cell;
+};
+
+// The warning for records holding fewer cells than the file has columns.
+struct ShortRecords {
+  std::size_t first_record = 0;
+  std::size_t cells = 0;
+  int count = 0;
 };
 
 }  // namespace
@@ -69,81 +83,128 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const int columns = ask_column_count();
   const Sentinel sentinel(ask_sentinel());
   const int series_columns = columns - 1;
+  DataSetBuilder builder(warnings);
   if (series_columns > kMaxSeriesInSet) {
-    console().write("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
-                    kMaxSeriesInSet);
+    builder.refuse(format_record("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
+                                 kMaxSeriesInSet));
     return LoadStatus::kRefused;
   }
+  const auto line_of = [&input](std::size_t record) {
+    return number(static_cast<long long>(input.line_number(record)));
+  };
+  const auto columns_text = number(columns);
 
-  // Each record is one free-form list: the name record (the year column's
-  // name is not kept), then the data records of one cell per column. A list
-  // may run over several lines, and words beyond it on its last line are
-  // ignored.
+  // Every record is one line of cells: the name record (the year column's
+  // name is not kept), then the data records of one cell per column. Lines
+  // without a cell are passed over.
   std::vector<std::string> cells;
-  const auto read_list = [&input, &cells](std::size_t length) {
-    cells.clear();
-    while (cells.size() < length) {
-      const auto line = input.next_record();
-      if (!line) return false;
-      for (auto& word : split_free_form(*line)) {
-        if (cells.size() == length) break;
-        cells.push_back(std::move(word));
-      }
+  std::size_t record = 0;
+  const auto next_line = [&]() {
+    while (const auto line = input.next_record()) {
+      record = input.position() - 1;
+      cells = split_cells(*line);
+      if (!cells.empty()) return true;
     }
-    return true;
+    return false;
   };
 
   std::vector<Column> table(static_cast<std::size_t>(series_columns));
-  read_list(static_cast<std::size_t>(columns));
-  for (std::size_t c = 0; c < table.size(); ++c) {
-    table[c].id = fixed_columns(c + 1 < cells.size() ? cells[c + 1] : std::string(), kIdLength);
+  if (next_line()) {
+    // A table written with row names has no name over its year column.
+    std::size_t first_name = 1;
+    if (cells.size() + 1 == static_cast<std::size_t>(columns) && columns > 1) {
+      first_name = 0;
+      builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file, the names of the columns, holds one name'/1x,'         fewer than the ',a,' columns: they are read as the names of the series.')",
+                                 line_of(record), columns_text));
+    } else if (cells.size() != static_cast<std::size_t>(columns)) {
+      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file, the names of the columns,'/1x,'holds ',a,' names where the file has ',a,' columns.')",
+                                   line_of(record), number(static_cast<long long>(cells.size())), columns_text));
+      return LoadStatus::kRefused;
+    }
+    for (std::size_t c = 0; c < table.size(); ++c) table[c].id = fixed_columns(cells[c + first_name], kIdLength);
   }
 
   // Records are converted as they are read, so memory follows the values and
   // not the cells; the first failure of each column is kept so that the
-  // error reported is the one met column by column. A record cut short by
-  // the end of the file is not a record, and the user is told so.
-  DataSetBuilder builder(warnings);
+  // error reported is the one met column by column. A ring is never moved to
+  // another year: the year cells must count up by one, a record cannot hold
+  // more cells than the file has columns, and a sentinel between two values
+  // of a series (a gap) refuses the set.
   int records = 0;
-  while (read_list(static_cast<std::size_t>(columns))) {
+  std::optional<int> previous_year;
+  ShortRecords short_records;
+  while (next_line()) {
     if (++records > kMaxYears) {
-      console().write("(/1x,'Data set refused: the file holds more than ',i4,' data records,'/1x,'the most this program can hold.')",
-                      kMaxYears);
+      builder.refuse(format_record("(/1x,'Data set refused: the file holds more than ',i4,' data records,'/1x,'the most this program can hold.')",
+                                   kMaxYears));
       return LoadStatus::kRefused;
     }
-    for (std::size_t c = 0; c < table.size(); ++c) {
-      Column& column = table[c];
-      const std::string& cell = cells[c + 1];
-      if (column.error != Column::Error::kNone || sentinel.matches(cell)) continue;
-      float value = 0.0f;
-      if (!parse_free_real(cell, value)) {
-        column.error = Column::Error::kValue;
-        continue;
-      }
-      if (!column.first_year) {
-        int first_year = 0;
-        if (!parse_free_integer(cells[0], first_year)) {
-          column.error = Column::Error::kYear;
-          continue;
-        }
-        column.first_year = first_year;
-      }
-      column.values.push_back(value);
-    }
-  }
-  if (!cells.empty()) {
-    builder.warn(format_record("(/1x,'WARNING: The data file ends inside the record that begins ',a,';'/1x,'         that record is not read.')",
-                               cells.front()));
-  }
-
-  for (Column& column : table) {
-    if (column.error == Column::Error::kValue) {
-      console().write("(/1x,'Error reading y values check sentinel if ******* enter *')");
+    int year = 0;
+    if (!parse_free_integer(cells[0], year)) {
+      builder.refuse(format_record("(/1x,'Error reading time steps'/1x,'Line ',a,' of the data file: the year \"',a,'\" does not read as a whole number.')",
+                                   line_of(record), cells[0]));
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
-    if (column.error == Column::Error::kYear) {
-      console().write("(/1x,'Error reading time steps')");
+    if (previous_year && static_cast<long long>(year) != static_cast<long long>(*previous_year) + 1) {
+      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file holds the year ',a,' where the year ',a,' is due;'/1x,'a record missing, written twice or out of order would move every later ring.')",
+                                   line_of(record), number(year), number(static_cast<long long>(*previous_year) + 1)));
+      return LoadStatus::kRefused;
+    }
+    previous_year = year;
+    std::size_t filled = cells.size();
+    while (filled > 0 && cells[filled - 1].empty()) --filled;
+    if (filled > static_cast<std::size_t>(columns)) {
+      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file holds ',a,' cells where the file has ',a,' columns'/1x,'(a decimal comma, or a column count that does not match the file).')",
+                                   line_of(record), number(static_cast<long long>(filled)), columns_text));
+      return LoadStatus::kRefused;
+    }
+    if (cells.size() < static_cast<std::size_t>(columns)) {
+      if (short_records.count++ == 0) {
+        short_records.first_record = record;
+        short_records.cells = cells.size();
+      }
+    }
+    for (std::size_t c = 0; c < table.size(); ++c) {
+      Column& column = table[c];
+      if (column.error_record) continue;
+      const std::string_view cell = c + 1 < cells.size() ? std::string_view(cells[c + 1]) : std::string_view();
+      if (cell.empty() || sentinel.matches(cell)) {
+        if (column.first_year && !column.gap_record) {
+          column.gap_record = record;
+          column.gap_year = year;
+        }
+        continue;
+      }
+      float value = 0.0f;
+      if (!parse_free_real(cell, value)) {
+        column.error_record = record;
+        column.error_cell = std::string(cell);
+        continue;
+      }
+      if (column.gap_record) {
+        builder.refuse(format_record("(/1x,'Data set refused: series ',a,' has no value for the year ',a,' (line ',a,' of the data file)'/1x,'between values of its own; this program fills no gaps.')",
+                                     trim_right(column.id), number(column.gap_year), line_of(*column.gap_record)));
+        return LoadStatus::kRefused;
+      }
+      if (!column.first_year) column.first_year = year;
+      column.values.push_back(value);
+    }
+  }
+  if (short_records.count > 0) {
+    const int later = short_records.count - 1;
+    const std::string more = later == 0   ? std::string()
+                             : later == 1 ? ", as does one later line"
+                                          : ", as do " + number(later) + " later lines";
+    builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file holds ',a,' of the ',a,' cells of a record',a,';'/1x,'         the cells missing at the end of a line read as the sentinel.')",
+                               line_of(short_records.first_record), number(static_cast<long long>(short_records.cells)),
+                               columns_text, more));
+  }
+
+  for (Column& column : table) {
+    if (column.error_record) {
+      builder.refuse(format_record("(/1x,'Error reading y values check sentinel if ******* enter *'/1x,'Line ',a,' of the data file, series ',a,': \"',a,'\" does not read as a number.')",
+                                   line_of(*column.error_record), trim_right(column.id), column.error_cell));
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }

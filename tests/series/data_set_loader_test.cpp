@@ -520,6 +520,10 @@ TEST(LoaderSingleColumn, BlocksOfIdentifierYearAndValues) {
   EXPECT_EQ(r.data.spans[0].count, 3);
   EXPECT_EQ(r.data.spans[0].last_year, 1773);
   EXPECT_EQ(r.data.x(1, 0), 0.2f);  // the blank line is passed over
+  // Only the first value of a line is read, and never without a word.
+  expect_warnings(r, {"\n WARNING: Series dangling holds no values; it is left out.\n",
+                      "\n WARNING: Line 6 of the data file holds more than one value;\n"
+                      "          only the first value of a line is read (a decimal comma?).\n"});
   EXPECT_EQ(r.data.ids[1], "bbscdef ");
   EXPECT_EQ(r.data.x(0, 1), -0.5f);  // values as they stand
   expect_whole(r.data, 1771, 1773);
@@ -578,43 +582,48 @@ TEST(LoaderMultipleColumns, TheTableHoldsTheSameSeriesAsTheDecadalFile) {
             std::string::npos);
 }
 
-TEST(LoaderMultipleColumns, SentinelsAsterisksAndRecordsOverSeveralLines) {
+TEST(LoaderMultipleColumns, SentinelsAsterisksAndEmptyCells) {
   const auto r = load_text(
       "a header line\n"
-      "YEAR A1 A2\n"
-      "A3\n"
-      "1900 **** -9.9 -9.9 ignored words\n"
-      "1901 ** -9.9\n"
-      "-9.9\n"
+      "YEAR A1 A2 A3\n"
+      "1900 **** -9.9 *\n"
+      "1901 ** -9.9 *\n"
+      "\n"
       "1902 0.5 -9.9 1.5\n"
-      "1903 0.7 -9.9 -9.9\n"
-      "1904 0.9 -9.9 2.5\n"
-      "1905 1.1 -9.9\n",  // cut short by the end of the file
+      "1903 0.7 -9.9 2.0\n"
+      "1904 0.9 -9.9\n"
+      "1905 1.1\n",
       "4\n1\n4\n*\n");
-  // With "*" as the sentinel, -9.9 is a value.
+  // With "*" as the sentinel, -9.9 is a value; a short line's missing cells
+  // are sentinels, so a series may end there.
   ASSERT_EQ(r.status, LoadStatus::kLoaded);
   ASSERT_EQ(r.data.ns(), 3);
-  expect_warnings(r, {"\n WARNING: The data file ends inside the record that begins 1905;\n"
-                      "          that record is not read.\n"});
+  expect_warnings(r, {"\n WARNING: Line 8 of the data file holds 3 of the 4 cells of a record, as does one later line;\n"
+                      "          the cells missing at the end of a line read as the sentinel.\n"});
   EXPECT_EQ(r.data.spans[0].first_year, 1902);  // asterisks match "*"
-  EXPECT_EQ(r.data.spans[0].count, 3);
+  EXPECT_EQ(r.data.spans[0].count, 4);
   EXPECT_EQ(r.data.spans[1].count, 5);
+  EXPECT_EQ(r.data.spans[2].first_year, 1902);
+  EXPECT_EQ(r.data.spans[2].count, 2);
 
-  const auto s = load_text(
-      "YEAR A1 A2 A3\n"
-      "1900 -9.9 -9.9 1.0\n"
-      "1901 0.5 -9.9 -9.9\n"
-      "1902 0.6 -9.9 1.2\n",
-      "4\n0\n4\n-9.9\n");
+  // A spreadsheet's empty cells are sentinels too, whatever the sentinel;
+  // a record never runs on into the next line.
+  const auto csv = load_text("Year,A,B\n1900,0.5,\n1901,0.6,1.0\n1902,,1.1\n", "4\n0\n3\nNA\n");
+  ASSERT_EQ(csv.status, LoadStatus::kLoaded);
+  EXPECT_TRUE(csv.warnings.empty());
+  EXPECT_EQ(csv.data.spans[0].first_year, 1900);
+  EXPECT_EQ(csv.data.spans[0].count, 2);
+  EXPECT_EQ(csv.data.spans[1].first_year, 1901);
+  EXPECT_EQ(csv.data.spans[1].count, 2);
+  EXPECT_EQ(csv.data.x(1, 1), 1.1f);
+
+  // A column of sentinels is no series.
+  const auto s = load_text("YEAR A1 A2\n1900 -9.9 1.0\n1901 -9.9 1.2\n", "4\n0\n3\n-9.9\n");
   ASSERT_EQ(s.status, LoadStatus::kLoaded);
-  // A column of sentinels is no series; inner sentinels close up.
-  ASSERT_EQ(s.data.ns(), 2);
-  expect_warnings(s, {"\n WARNING: Series A2 holds no values; it is left out.\n"});
-  EXPECT_EQ(s.data.ids[1], "A3      ");
-  EXPECT_EQ(s.data.spans[1].first_year, 1900);
-  EXPECT_EQ(s.data.spans[1].count, 2);
-  EXPECT_EQ(s.data.x(1, 1), 1.2f);
-  expect_whole(s.data, 1900, 1902);
+  ASSERT_EQ(s.data.ns(), 1);
+  expect_warnings(s, {"\n WARNING: Series A1 holds no values; it is left out.\n"});
+  EXPECT_EQ(s.data.ids[0], "A2      ");
+  expect_whole(s.data, 1900, 1901);
 
   // More header lines than the file holds: nothing to read, no series.
   const auto none = load_text("YEAR A1\n", "4\n5\n2\nNA\n");
@@ -623,16 +632,53 @@ TEST(LoaderMultipleColumns, SentinelsAsterisksAndRecordsOverSeveralLines) {
   EXPECT_EQ(none.data.whole.count, -19997);
 }
 
+// A row deleted, doubled or swapped, a decimal comma, a gap inside a series
+// or names that do not match the columns would move rings to other years or
+// series: each refuses the set naming the line.
+TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
+  const auto refusal = [](const std::string& text, const std::string& answers) {
+    const auto r = load_text(text, "4\n0\n" + answers);
+    EXPECT_EQ(r.status, LoadStatus::kRefused) << text;
+    EXPECT_EQ(r.warnings.size(), 1u) << text;
+    return r.warnings.empty() ? std::string() : r.warnings.back();
+  };
+  EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0\n1902 1.0 2.0\n", "3\nNA\n"),
+            "\n Data set refused: line 3 of the data file holds the year 1902 where the year 1901 is due;\n"
+            " a record missing, written twice or out of order would move every later ring.\n");
+  EXPECT_NE(refusal("Y A\n1900 1.0\n1901 1.0\n1901 1.0\n", "2\nNA\n").find("line 4 of the data file holds the year 1901 where the year 1902"),
+            std::string::npos);
+  EXPECT_EQ(refusal("Y,A\n1900,0,51\n", "2\nNA\n"),
+            "\n Data set refused: line 2 of the data file holds 3 cells where the file has 2 columns\n"
+            " (a decimal comma, or a column count that does not match the file).\n");
+  EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0\n1901 NA 2.0\n1902 NA 2.0\n1903 1.2 NA\n", "3\nNA\n"),
+            "\n Data set refused: series A has no value for the year 1901 (line 3 of the data file)\n"
+            " between values of its own; this program fills no gaps.\n");
+  EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0 3.0 4.0\n", "5\nNA\n"),
+            "\n Data set refused: line 1 of the data file, the names of the columns,\n"
+            " holds 3 names where the file has 5 columns.\n");
+
+  // A table written with row names has no name over the year column.
+  const auto named = load_text("A B\n1900 1.0 2.0\n", "4\n0\n3\nNA\n");
+  ASSERT_EQ(named.status, LoadStatus::kLoaded);
+  EXPECT_EQ(named.data.ids[0], "A       ");
+  EXPECT_EQ(named.data.ids[1], "B       ");
+  expect_warnings(named, {"\n WARNING: Line 1 of the data file, the names of the columns, holds one name\n"
+                          "          fewer than the 3 columns: they are read as the names of the series.\n"});
+}
+
 TEST(LoaderMultipleColumns, CellsThatDoNotConvert) {
   const auto values = load_text("Y A B\n1900 1.0 NA\n1901 1.0 x\n", "4\n0\n3\nNA\n\n");
   EXPECT_EQ(values.status, LoadStatus::kNotLoaded);
   EXPECT_NE(values.output.find("\n Error reading y values check sentinel if ******* enter *\n"
+                               " Line 3 of the data file, series B: \"x\" does not read as a number.\n"
                                "\n Input data not read in successfully\n"),
             std::string::npos);
   EXPECT_EQ(values.data.ns(), 1);  // the columns before the faulty one
-  const auto years = load_text("Y A B\n1900 1.0 NA\nyear 1.0 2.0\n", "4\n0\n3\nNA\n\n");
+  // Every year cell must read, in a series or not.
+  const auto years = load_text("Y A B\n1900 1.0 NA\nyear NA NA\n", "4\n0\n3\nNA\n\n");
   EXPECT_EQ(years.status, LoadStatus::kNotLoaded);
-  EXPECT_NE(years.output.find("\n Error reading time steps\n"), std::string::npos);
+  EXPECT_EQ(years.warnings, std::vector<std::string>{"\n Error reading time steps\n"
+                                                     " Line 3 of the data file: the year \"year\" does not read as a whole number.\n"});
   // A longer cell converts whole; the sentinel test looks at eight characters.
   const auto wide = load_text("Y A\n1900 0.12345678\n", "4\n0\n2\nNA\n");
   EXPECT_EQ(wide.data.x(0, 0), 0.12345678f);
