@@ -73,6 +73,7 @@ enum class IdMatch { kSame, kOtherCase, kOther };
 // both lines give them: a series that crosses the year -1000 loses
 // identifier columns to the year.
 IdMatch compare_ids(const LineHead& a, const LineHead& b) {
+  if (a.id == b.id && a.compared_columns == b.compared_columns) return IdMatch::kSame;  // nearly every line
   const std::size_t columns = std::min(a.compared_columns, b.compared_columns);
   const std::string x = trimmed(fixed_columns(a.id, columns));
   const std::string y = trimmed(fixed_columns(b.id, columns));
@@ -378,6 +379,35 @@ DecadalLine parse_decadal_line(bool widths, std::string text, std::size_t record
   if (!line.year_reads) line.year = 0;
   line.head.compared_columns = line.year_reads && line.year == -1000 ? (widths ? 6 : 4) : id_columns;
 
+  // All ten fields at once; only a line with a field that does not read is
+  // gone through field by field, to tell which.
+  std::array<int, 20> all{};
+  const ReadStatus at_once =
+      widths ? read_fields("(12x,10i6)", columns, &all[0], &all[1], &all[2], &all[3], &all[4], &all[5], &all[6],
+                           &all[7], &all[8], &all[9])
+             : read_fields("(10x,10(i4,i3))", columns, &all[0], &all[1], &all[2], &all[3], &all[4], &all[5], &all[6],
+                           &all[7], &all[8], &all[9], &all[10], &all[11], &all[12], &all[13], &all[14], &all[15],
+                           &all[16], &all[17], &all[18], &all[19]);
+  if (at_once == ReadStatus::kOk) {
+    for (int j = 0; j < 10; ++j) {
+      const auto k = static_cast<std::size_t>(j);
+      const std::string_view view(columns);
+      if (widths) {
+        line.values[k] = all[k];
+        line.state[k] = all_blank(view.substr(value_column(widths, j), value_width(widths))) ? FieldState::kBlank
+                                                                                              : FieldState::kNumber;
+      } else {
+        line.values[k] = all[2 * k];
+        line.depths[k] = all[2 * k + 1];
+        line.state[k] = all_blank(view.substr(value_column(widths, j), value_width(widths))) ? FieldState::kBlank
+                                                                                              : FieldState::kNumber;
+        line.depth_state[k] =
+            all_blank(view.substr(depth_column(j), kDepthWidth)) ? FieldState::kBlank : FieldState::kNumber;
+      }
+    }
+    line.converted = line.year_reads;
+    return line;
+  }
   bool fields_read = true;
   for (int j = 0; j < 10; ++j) {
     const auto k = static_cast<std::size_t>(j);
