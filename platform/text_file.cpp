@@ -68,14 +68,19 @@ void TextInput::back() {
   if (next_ > 0) --next_;
 }
 
+bool TextInput::is_line(std::size_t record) const {
+  if (record >= starts_.size()) return false;
+  const std::size_t at = starts_[record];
+  const bool between_cr_and_crlf = lengths_[record] == 0 && at > 0 && contents_[at - 1] == '\r' &&
+                                   at + 1 < contents_.size() && contents_[at] == '\r' && contents_[at + 1] == '\n';
+  return !between_cr_and_crlf;
+}
+
 std::size_t TextInput::line_number(std::size_t record) const {
   // Only messages ask for it, so the records before it are counted then.
   std::size_t line = 0;
   for (std::size_t r = 0; r <= record && r < starts_.size(); ++r) {
-    const std::size_t at = starts_[r];
-    const bool between_cr_and_crlf = lengths_[r] == 0 && at > 0 && contents_[at - 1] == '\r' &&
-                                     at + 1 < contents_.size() && contents_[at] == '\r' && contents_[at + 1] == '\n';
-    if (!between_cr_and_crlf) ++line;
+    if (is_line(r)) ++line;
   }
   return std::max<std::size_t>(line, 1);
 }

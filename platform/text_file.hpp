@@ -38,6 +38,8 @@ class TextInput {
   // 0): a file whose lines end in CR CR LF holds an empty record between its
   // lines, which is no line of its own.
   std::size_t line_number(std::size_t record) const;
+  // False for that empty record between the lines of a CR CR LF file.
+  bool is_line(std::size_t record) const;
 
   // Supplier for formatted and free-form reads from this file.
   RecordSupplier supplier() {

@@ -135,7 +135,7 @@ int blank_tail(bool widths, const DecadalLine& line, const ValueRun& run) {
 void add_notes(DecadalSeries& series, std::vector<LineNote>& notes) {
   for (LineNote& n : notes) {
     const bool first_only = n.reason == LineReason::kOtherDecade || n.reason == LineReason::kOtherCase ||
-                            n.reason == LineReason::kTabAfterIdentifier;
+                            n.reason == LineReason::kTabAfterIdentifier || n.reason == LineReason::kNumberPastFields;
     if (first_only && std::any_of(series.notes.begin(), series.notes.end(),
                                   [&n](const LineNote& m) { return m.reason == n.reason; })) {
       continue;

@@ -30,6 +30,7 @@ std::size_t value_column(bool widths, int j) { return (widths ? 12 : 10) + (widt
 std::size_t value_width(bool widths) { return widths ? 6 : 4; }
 std::size_t depth_column(int j) { return 14 + 7 * static_cast<std::size_t>(j); }
 constexpr std::size_t kDepthWidth = 3;
+constexpr std::size_t kPastFieldsColumn = 72;  // column 73, after the ten ring-width fields
 
 // The identifier gives up columns to the year for years of -1000 and
 // earlier; the "-" that then stands in its last columns tells the variant.
@@ -378,6 +379,12 @@ DecadalLine parse_decadal_line(bool widths, std::string text, std::size_t record
   line.year_reads = !line.year_blank && read_fields("(i6)", year_field, &line.year) == ReadStatus::kOk;
   if (!line.year_reads) line.year = 0;
   line.head.compared_columns = line.year_reads && line.year == -1000 ? (widths ? 6 : 4) : id_columns;
+  if (widths) {
+    int past = 0;
+    line.number_past_fields = read_field(std::string_view(columns).substr(kPastFieldsColumn, 6), past) ==
+                                  FieldState::kNumber &&
+                              past != kStopHundredths && past != kStopThousandths;
+  }
 
   // All ten fields at once; only a line with a field that does not read is
   // gone through field by field, to tell which.
@@ -476,6 +483,11 @@ LineVerdict judge_line(bool widths, const DecadalLine& line, const SeriesSoFar& 
   // A TAB among the value columns runs fields together.
   if (line.tab_in_fields) return refusal(note(LineReason::kTabInFields, line));
   if (!line.fields.empty()) verdict.notes.push_back(note(LineReason::kTabAfterIdentifier, line));
+  if (line.number_past_fields) {
+    LineNote n = note(LineReason::kNumberPastFields, line);
+    n.text = trimmed(std::string_view(line.columns).substr(kPastFieldsColumn, 6));
+    verdict.notes.push_back(std::move(n));
+  }
 
   verdict.role = series.started ? LineRole::kContinues : LineRole::kStartsSeries;
   if (widths) {

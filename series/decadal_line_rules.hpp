@@ -53,6 +53,9 @@ struct DecadalLine {
   bool converted = false;
   // A TAB stands among the year and value columns.
   bool tab_in_fields = false;
+  // Ring widths: columns 73-78, an eleventh field, hold a number that is no
+  // end mark (text there, a note or a card number, is nothing to read).
+  bool number_past_fields = false;
   std::array<FieldState, 10> state{};
   std::array<int, 10> values{};  // 0 where blank or unreadable
   std::array<int, 10> depths{};  // chronologies
@@ -76,6 +79,7 @@ enum class LineReason {
   kRingOf999OnItsLine,   // a 999 followed on its line by a value is a ring
   kRingOf999BeforeLine,  // a 999 before a line that continues a series ending in -9999 is a ring
   kEndMarkAfterDecade,   // the first line's end mark stands in the slot after its decade
+  kNumberPastFields,     // a number in columns 73-78, past the ten fields: not read
   // The series ends without its end mark; the next series begins at this line.
   kOtherIdentifier,
   kNextHeader,  // another decade after title lines: the header of the next series
@@ -95,7 +99,8 @@ struct LineNote {
   std::optional<int> year;         // the year of the field or value concerned
   int due = 0;                     // kOtherDecade: the decade due; kOverfullFirstLine: values its decade holds
   int count = 0;                   // kOverfullFirstLine: values the line holds; kOtherDecade: its label
-  // kUnreadableField: the field; kOtherCase: the identifier as written;
+  // kUnreadableField, kNumberPastFields: the field; kOtherCase: the
+  // identifier as written;
   // column blocks: their format.
   std::string text;
 };

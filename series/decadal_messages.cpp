@@ -23,7 +23,7 @@ std::string line_warning(const DecadalSeries& series, const LineNote& note, cons
   const long long year = note.year.value_or(0);
   switch (note.reason) {
     case LineReason::kOtherDecade:
-      return format_record("(/1x,'WARNING: Series ',a,': line ',a,' is labelled ',a,' where ',a,' was due;'/1x,'         its values are read as the years from ',a,' on.')",
+      return format_record("(/1x,'WARNING: Series ',a,': line ',a,' is labelled ',a,' where ',a,' was due;'/1x,'         its values and those of the lines after it are read as the years'/1x,'         from ',a,' on, ten years a line, whatever their labels.')",
                            trim_right(series.id), line_of(note, input), number(note.count), number(note.due),
                            number(note.due));
     case LineReason::kTabAfterIdentifier:
@@ -41,6 +41,9 @@ std::string line_warning(const DecadalSeries& series, const LineNote& note, cons
     case LineReason::kRingOf999BeforeLine:
       return warning(series, note, input, "ends with 999 for the year " + number(year) + ", but the series goes on",
                      "and ends with -9999 (0.001 mm): the 999 is read as a ring.");
+    case LineReason::kNumberPastFields:
+      return warning(series, note, input, "holds the number " + note.text + " in columns 73-78, past its ten fields;",
+                     "the layout reads no eleventh value, so it is not read.");
     case LineReason::kEndMarkAfterDecade:
       return warning(series, note, input, "holds its end mark after its decade, for the year " + number(year) + ";",
                      "the series is read as ending in the year " + number(year - 1) + ".");

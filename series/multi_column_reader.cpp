@@ -183,8 +183,9 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
         continue;
       }
       if (column.gap_record) {
-        builder.refuse(format_record("(/1x,'Data set refused: series ',a,' has no value for the year ',a,' (line ',a,' of the data file)'/1x,'between values of its own; this program fills no gaps.')",
-                                     trim_right(column.id), number(column.gap_year), line_of(*column.gap_record)));
+        builder.refuse(format_record("(/1x,'Data set refused: series ',a,' has no value for the year ',a,' (line ',a,' of the data file)'/1x,'but one again for the year ',a,' (line ',a,'); this program fills no gaps.')",
+                                     trim_right(column.id), number(column.gap_year), line_of(*column.gap_record),
+                                     number(year), line_of(record)));
         return LoadStatus::kRefused;
       }
       if (!column.first_year) column.first_year = year;

@@ -12,45 +12,55 @@
 namespace qb {
 namespace {
 
-// The free-form values of the next line that holds one (empty lines are
-// passed over); std::nullopt at the end of the file.
-std::optional<std::vector<std::string>> next_values(TextInput& input) {
+// A line that holds values, as the reader met it.
+struct ValueLine {
+  std::vector<std::string> values;
+  std::string text;
+  std::size_t record = 0;
+  bool after_empty_line = false;  // empty lines were passed over before it
+};
+
+// The next line that holds a free-form value; std::nullopt at the end of
+// the file.
+std::optional<ValueLine> next_values(TextInput& input) {
+  bool empty_before = false;
   while (auto line = input.next_record()) {
     auto values = split_free_form(*line);
-    if (!values.empty()) return values;
+    if (!values.empty()) return ValueLine{std::move(values), std::move(*line), input.position() - 1, empty_before};
+    // A file whose lines end in CR CR LF holds an empty record between its
+    // lines, which is no line of its own.
+    empty_before = empty_before || input.is_line(input.position() - 1);
   }
   return std::nullopt;
 }
 
-std::optional<std::string> next_first_value(TextInput& input) {
-  auto values = next_values(input);
-  if (!values) return std::nullopt;
-  return std::move(values->front());
-}
+std::string number_text(long long n) { return std::to_string(n); }
 
-// Value lines that hold more than one value (a decimal comma, say): only
-// the first is read, and the file gets one warning naming the first line.
-struct CrowdedLines {
+// Lines of one kind of departure: the file gets one warning, naming the
+// first of them and counting the others.
+struct DepartingLines {
   std::size_t first_record = 0;
   int count = 0;
 
-  void note(const TextInput& input) {
-    if (count++ == 0) first_record = input.position() - 1;
+  void note(std::size_t record) {
+    if (count++ == 0) first_record = record;
   }
-  void warn(const TextInput& input, DataSetBuilder& builder) const {
+  // "<first> ... <more>;" then `second`.
+  void warn(const TextInput& input, DataSetBuilder& builder, const std::string& first, const char* second) const {
     if (count == 0) return;
     const int later = count - 1;
     const std::string more = later == 0   ? std::string()
                              : later == 1 ? ", as does one later line"
-                                          : ", as do " + std::to_string(later) + " later lines";
-    builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file holds more than one value',a,';'/1x,'         only the first value of a line is read (a decimal comma?).')",
-                               std::to_string(input.line_number(first_record)), more));
+                                          : ", as do " + number_text(later) + " later lines";
+    builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file ',a,a,';'/1x,'         ',a)",
+                               number_text(static_cast<long long>(input.line_number(first_record))), first, more,
+                               second));
   }
 };
 
-LoadStatus read_error(const char* message, const std::string& id, int number) {
-  console().write(message);
-  console().write("(8x,'Series: ',a,' Number: ',i5)", id, number);
+LoadStatus read_error(DataSetBuilder& builder, const char* message, const std::string& id, int number,
+                      const std::string& where) {
+  builder.refuse(format_record("(1x,a/8x,'Series: ',a,' Number: ',i5/1x,a)", message, id, number, where));
   console().pause(" Hit return to continue ");
   return LoadStatus::kNotLoaded;
 }
@@ -60,35 +70,48 @@ LoadStatus read_error(const char* message, const std::string& id, int number) {
 LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
   DataSetBuilder builder(warnings);
   std::vector<float> values;
-  CrowdedLines crowded;
+  DepartingLines crowded;
+  DepartingLines empty_inside;
+  const auto line_of = [&input](std::size_t record) {
+    return number_text(static_cast<long long>(input.line_number(record)));
+  };
   while (true) {
     const int number = builder.size() + 1;
     // An identifier must not read as a number: a number continues the block.
-    const auto word = next_first_value(input);
-    if (!word) break;
-    const std::string id = fixed_columns(*word, kIdLength);
+    const auto id_line = next_values(input);
+    if (!id_line) break;
+    const std::string id = fixed_columns(id_line->values.front(), kIdLength);
+    // Two trees whose identifiers share their first eight columns would
+    // become one series.
+    if (id_line->values.size() > 1 || trim_right(id) != id_line->values.front()) {
+      builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file, \"',a,'\", gives the identifier ',a,';'/1x,'         an identifier is one word of at most 8 columns.')",
+                                 line_of(id_line->record), trim_right(id_line->text), trim_right(id)));
+    }
 
     // A file that ends right after an identifier ends with a series without
     // values.
-    const auto year_text = next_first_value(input);
-    if (!year_text) {
+    const auto year_line = next_values(input);
+    if (!year_line) {
       builder.add(id, 0, {});
       break;
     }
     int first_year = 0;
-    if (!parse_free_integer(*year_text, first_year)) {
+    if (!parse_free_integer(year_line->values.front(), first_year)) {
       builder.fill(data);
-      return read_error("(1x,'Rd1col: Error reading series IYR value')", id, number);
+      return read_error(builder, "Rd1col: Error reading series IYR value", id, number,
+                        "Line " + line_of(year_line->record) + " of the data file: \"" + year_line->values.front() +
+                            "\" does not read as a year.");
     }
 
     values.clear();
-    while (const auto line_values = next_values(input)) {
+    while (const auto line = next_values(input)) {
       float value = 0.0f;
-      if (!parse_free_real(line_values->front(), value)) {
+      if (!parse_free_real(line->values.front(), value)) {
         input.back();  // the next block's identifier
         break;
       }
-      if (line_values->size() > 1) crowded.note(input);
+      if (line->values.size() > 1) crowded.note(line->record);
+      if (line->after_empty_line && !values.empty()) empty_inside.note(line->record - 1);
       if (static_cast<int>(values.size()) == kMaxYears) {
         builder.refuse(long_series_refusal(id));
         return LoadStatus::kRefused;
@@ -97,7 +120,10 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     }
     if (!builder.add(id, first_year, std::move(values))) return LoadStatus::kRefused;
   }
-  crowded.warn(input, builder);
+  crowded.warn(input, builder, "holds more than one value",
+               "only the first value of a line is read (a decimal comma?).");
+  empty_inside.warn(input, builder, "is empty between two values of a series",
+                    "it is passed over, and no year is given to it.");
   builder.fill(data);
   if (!within_year_bound(data, warnings)) return LoadStatus::kRefused;
   return LoadStatus::kLoaded;

@@ -268,7 +268,8 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
                              "AA01    1970   100   101   999\n",
                              "\n");
   expect_warnings(gap, {"\n WARNING: Series AA01: line 2 is labelled 1970 where 1960 was due;\n"
-                        "          its values are read as the years from 1960 on.\n"});
+                        "          its values and those of the lines after it are read as the years\n"
+                        "          from 1960 on, ten years a line, whatever their labels.\n"});
 
   // A set left without series loads with none; the drivers refuse it.
   const auto none = load_text("AA01    1950   999\n", "\n");
@@ -310,6 +311,15 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
   EXPECT_EQ(tab.data.x(0, 0), 13.0f);
   expect_warnings(tab, {"\n WARNING: Series moo07b: line 1 ends its identifier with a TAB;\n"
                         "          the year is read from column 9, as a tab stop of 8 puts it.\n"});
+
+  // An eleventh value past column 72 is not read, but not silently; text
+  // there is a note.
+  const auto eleventh = load_text("EL01    1950" + tens(100) + "   123\nEL01    1960   100   999" + std::string(48, ' ') + "  gap\n",
+                                   "\n");
+  ASSERT_EQ(eleventh.data.ns(), 1);
+  EXPECT_EQ(eleventh.data.spans[0].count, 11);
+  expect_warnings(eleventh, {"\n WARNING: Series EL01: line 1 holds the number 123 in columns 73-78, past its ten fields;\n"
+                             "          the layout reads no eleventh value, so it is not read.\n"});
 
   // A series without its end mark ends where another identifier begins,
   // whatever that line's year; one that differs in case only goes on.
@@ -521,9 +531,17 @@ TEST(LoaderSingleColumn, BlocksOfIdentifierYearAndValues) {
   EXPECT_EQ(r.data.spans[0].last_year, 1773);
   EXPECT_EQ(r.data.x(1, 0), 0.2f);  // the blank line is passed over
   // Only the first value of a line is read, and never without a word.
-  expect_warnings(r, {"\n WARNING: Series dangling holds no values; it is left out.\n",
+  // An identifier cut to eight columns could merge two trees, and an empty
+  // line that stood for a ring would move the later ones: both are named.
+  expect_warnings(r, {"\n WARNING: Line 2 of the data file, \"abscdefghij\", gives the identifier abscdefg;\n"
+                      "          an identifier is one word of at most 8 columns.\n",
+                      "\n WARNING: Line 8 of the data file, \"bbscdef, more words\", gives the identifier bbscdef;\n"
+                      "          an identifier is one word of at most 8 columns.\n",
+                      "\n WARNING: Series dangling holds no values; it is left out.\n",
                       "\n WARNING: Line 6 of the data file holds more than one value;\n"
-                      "          only the first value of a line is read (a decimal comma?).\n"});
+                      "          only the first value of a line is read (a decimal comma?).\n",
+                      "\n WARNING: Line 5 of the data file is empty between two values of a series;\n"
+                      "          it is passed over, and no year is given to it.\n"});
   EXPECT_EQ(r.data.ids[1], "bbscdef ");
   EXPECT_EQ(r.data.x(0, 1), -0.5f);  // values as they stand
   expect_whole(r.data, 1771, 1773);
@@ -538,6 +556,8 @@ TEST(LoaderSingleColumn, BlocksWithoutValuesAndIdentifiersBeyondAscii) {
   EXPECT_EQ(r.data.ids[0], "\u00D1and\u00FA   ");
   EXPECT_EQ(r.data.ids[1], "TOOLONG\u00C4");
   expect_warnings(r, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
+                      "\n WARNING: Line 6 of the data file, \"TOOLONG\u00C4\u00C4\", gives the identifier TOOLONG\u00C4;\n"
+                      "          an identifier is one word of at most 8 columns.\n",
                       "\n WARNING: Series LAST holds no values; it is left out.\n"});
 }
 
@@ -546,6 +566,7 @@ TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
   EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
   EXPECT_NE(r.output.find(" Rd1col: Error reading series IYR value\n"
                           "        Series: second   Number:     2\n"
+                          " Line 5 of the data file: \"year\" does not read as a year.\n"
                           " Hit return to continue \n"
                           " Input data not read in successfully\n"
                           "             Hit RETURN to Continue"),
@@ -652,7 +673,7 @@ TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
             " (a decimal comma, or a column count that does not match the file).\n");
   EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0\n1901 NA 2.0\n1902 NA 2.0\n1903 1.2 NA\n", "3\nNA\n"),
             "\n Data set refused: series A has no value for the year 1901 (line 3 of the data file)\n"
-            " between values of its own; this program fills no gaps.\n");
+            " but one again for the year 1903 (line 5); this program fills no gaps.\n");
   EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0 3.0 4.0\n", "5\nNA\n"),
             "\n Data set refused: line 1 of the data file, the names of the columns,\n"
             " holds 3 names where the file has 5 columns.\n");
