@@ -330,6 +330,9 @@ std::optional<LineNote> unreadable_data_line(bool widths, const DecadalLine& lin
       }
     }
   }
+  // Below the data lines a year followed by fields run together by a TAB is
+  // a data line, whatever its last field reads as.
+  if (line.year_reads && line.tab_in_fields && series.data_line_in_file) return note(LineReason::kTabInFields, line);
   if (widths && (line.year_reads || series.data_line_in_file)) {
     for (int j = 9; j >= 0; --j) {
       if (line.state[static_cast<std::size_t>(j)] == FieldState::kBlank) continue;

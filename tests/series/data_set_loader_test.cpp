@@ -391,6 +391,9 @@ TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
   EXPECT_EQ(refused("moo07b  1800\t1300\t1890\t1200\n"),
             "\n Data set refused: line 1 of the data file, series moo07b,\n"
             " holds a TAB among its year and values, which runs its fields together.\n");
+  EXPECT_EQ(refused("AA01    1950   100 -9999\nBB01    1950   100   101\tx   999\n"),
+            "\n Data set refused: line 2 of the data file, series BB01,\n"
+            " holds a TAB among its year and values, which runs its fields together.\n");
   EXPECT_EQ(refused("HEAD   1 a site\nAA01    1953" + tens(100) + "\nAA01    1960   100   999\n"),
             "\n Data set refused: line 2 of the data file, series AA01, starts in the year 1953\n"
             " and holds 10 values where its decade holds 7.\n");
