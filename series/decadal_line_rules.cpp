@@ -30,7 +30,10 @@ std::size_t value_column(bool widths, int j) { return (widths ? 12 : 10) + (widt
 std::size_t value_width(bool widths) { return widths ? 6 : 4; }
 std::size_t depth_column(int j) { return 14 + 7 * static_cast<std::size_t>(j); }
 constexpr std::size_t kDepthWidth = 3;
-constexpr std::size_t kPastFieldsColumn = 72;  // column 73, after the ten ring-width fields
+// The field after the ten of a line: columns 73-78 of ring widths, 81-84 of
+// chronologies.
+std::size_t past_fields_column(bool widths) { return widths ? 72 : 80; }
+std::size_t past_fields_width(bool widths) { return widths ? 6 : 4; }
 
 // The identifier gives up columns to the year for years of -1000 and
 // earlier; the "-" that then stands in its last columns tells the variant.
@@ -250,9 +253,8 @@ void judge_index_values(const DecadalLine& line, const SeriesSoFar& series, Line
     if (is_index(j)) ++before;
   }
   if (before > 0) {
-    LineNote n = note(LineReason::kOverfullFirstLine, line, line.year);
-    n.due = 10 - first;
-    n.count = 10 - first + before;
+    LineNote n = note(LineReason::kValuesBeforeFirstYear, line, line.year);
+    n.count = before;
     verdict = refusal(std::move(n));
     return;
   }
@@ -382,11 +384,11 @@ DecadalLine parse_decadal_line(bool widths, std::string text, std::size_t record
   line.year_reads = !line.year_blank && read_fields("(i6)", year_field, &line.year) == ReadStatus::kOk;
   if (!line.year_reads) line.year = 0;
   line.head.compared_columns = line.year_reads && line.year == -1000 ? (widths ? 6 : 4) : id_columns;
-  if (widths) {
+  {
     int past = 0;
-    line.number_past_fields = read_field(std::string_view(columns).substr(kPastFieldsColumn, 6), past) ==
-                                  FieldState::kNumber &&
-                              past != kStopHundredths && past != kStopThousandths;
+    const std::string_view field = std::string_view(columns).substr(past_fields_column(widths), past_fields_width(widths));
+    line.number_past_fields = read_field(field, past) == FieldState::kNumber &&
+                              (widths ? past != kStopHundredths && past != kStopThousandths : past != kFillIndex);
   }
 
   // All ten fields at once; only a line with a field that does not read is
@@ -488,7 +490,9 @@ LineVerdict judge_line(bool widths, const DecadalLine& line, const SeriesSoFar& 
   if (!line.fields.empty()) verdict.notes.push_back(note(LineReason::kTabAfterIdentifier, line));
   if (line.number_past_fields) {
     LineNote n = note(LineReason::kNumberPastFields, line);
-    n.text = trimmed(std::string_view(line.columns).substr(kPastFieldsColumn, 6));
+    n.text = trimmed(std::string_view(line.columns).substr(past_fields_column(widths), past_fields_width(widths)));
+    n.count = static_cast<int>(past_fields_column(widths)) + 1;
+    n.due = static_cast<int>(past_fields_column(widths) + past_fields_width(widths));
     verdict.notes.push_back(std::move(n));
   }
 

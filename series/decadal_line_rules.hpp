@@ -53,8 +53,9 @@ struct DecadalLine {
   bool converted = false;
   // A TAB stands among the year and value columns.
   bool tab_in_fields = false;
-  // Ring widths: columns 73-78, an eleventh field, hold a number that is no
-  // end mark (text there, a note or a card number, is nothing to read).
+  // The field after the ten (columns 73-78 of ring widths, 81-84 of
+  // chronologies) holds a number that is no end mark or fill (text there,
+  // a note or a label, is nothing to read).
   bool number_past_fields = false;
   std::array<FieldState, 10> state{};
   std::array<int, 10> values{};  // 0 where blank or unreadable
@@ -79,7 +80,7 @@ enum class LineReason {
   kRingOf999OnItsLine,   // a 999 followed on its line by a value is a ring
   kRingOf999BeforeLine,  // a 999 before a line that continues a series ending in -9999 is a ring
   kEndMarkAfterDecade,   // the first line's end mark stands in the slot after its decade
-  kNumberPastFields,     // a number in columns 73-78, past the ten fields: not read
+  kNumberPastFields,     // a number in the field after the ten (73-78, 81-84): not read
   // The series ends without its end mark; the next series begins at this line.
   kOtherIdentifier,
   kNextHeader,  // another decade after title lines: the header of the next series
@@ -87,6 +88,7 @@ enum class LineReason {
   kUnreadableField,
   kTabInFields,
   kOverfullFirstLine,
+  kValuesBeforeFirstYear,  // a chronology's first line holds indices in the slots before its year
   kValuesAfterEndMark,
   kBlockValueUnreadable,  // a value of a column block does not read with its format
   kBlockCutShort,         // the file ends before a column block's last value
@@ -97,8 +99,13 @@ struct LineNote {
   LineReason reason = LineReason::kNone;
   std::size_t record = 0;          // the line, as a record index from 0
   std::optional<int> year;         // the year of the field or value concerned
-  int due = 0;                     // kOtherDecade: the decade due; kOverfullFirstLine: values its decade holds
-  int count = 0;                   // kOverfullFirstLine: values the line holds; kOtherDecade: its label
+  // kOtherDecade: the decade due; kOverfullFirstLine: values its decade
+  // holds; kNumberPastFields: the field's last column.
+  int due = 0;
+  // kOverfullFirstLine: values the line holds; kValuesBeforeFirstYear:
+  // the values before its year; kOtherDecade: its label;
+  // kNumberPastFields: the field's first column.
+  int count = 0;
   // kUnreadableField, kNumberPastFields: the field; kOtherCase: the
   // identifier as written;
   // column blocks: their format.

@@ -42,7 +42,9 @@ std::string line_warning(const DecadalSeries& series, const LineNote& note, cons
       return warning(series, note, input, "ends with 999 for the year " + number(year) + ", but the series goes on",
                      "and ends with -9999 (0.001 mm): the 999 is read as a ring.");
     case LineReason::kNumberPastFields:
-      return warning(series, note, input, "holds the number " + note.text + " in columns 73-78, past its ten fields;",
+      return warning(series, note, input,
+                     "holds the number " + note.text + " in columns " + number(note.count) + "-" + number(note.due) +
+                         ", past its ten fields;",
                      "the layout reads no eleventh value, so it is not read.");
     case LineReason::kEndMarkAfterDecade:
       return warning(series, note, input, "holds its end mark after its decade, for the year " + number(year) + ";",
@@ -85,6 +87,9 @@ std::string refusal(const DecadalSeries& series, const TextInput& input) {
     case LineReason::kOverfullFirstLine:
       return format_record(std::string(at) + "', starts in the year ',a/1x,'and holds ',a,' values where its decade holds ',a,'.')",
                            line, id, number(note.year.value_or(0)), number(note.count), number(note.due));
+    case LineReason::kValuesBeforeFirstYear:
+      return format_record(std::string(at) + "', starts in the year ',a/1x,'but holds ',a,' values in the slots of the years before it.')",
+                           line, id, number(note.year.value_or(0)), number(note.count));
     case LineReason::kValuesAfterEndMark:
       return format_record(std::string(at) + "','/1x,'holds values after its end mark in the year ',a,'.')", line, id,
                            number(note.year.value_or(0)));

@@ -108,21 +108,24 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     return false;
   };
 
-  std::vector<Column> table(static_cast<std::size_t>(series_columns));
-  if (next_line()) {
-    // A table written with row names has no name over its year column.
-    std::size_t first_name = 1;
-    if (cells.size() + 1 == static_cast<std::size_t>(columns) && columns > 1) {
-      first_name = 0;
-      builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file, the names of the columns, holds one name'/1x,'         fewer than the ',a,' columns: they are read as the names of the series.')",
-                                 line_of(record), columns_text));
-    } else if (cells.size() != static_cast<std::size_t>(columns)) {
-      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file, the names of the columns,'/1x,'holds ',a,' names where the file has ',a,' columns.')",
-                                   line_of(record), number(static_cast<long long>(cells.size())), columns_text));
-      return LoadStatus::kRefused;
-    }
-    for (std::size_t c = 0; c < table.size(); ++c) table[c].id = fixed_columns(cells[c + first_name], kIdLength);
+  // A file without lines holds no series, not columns without values.
+  if (!next_line()) {
+    builder.fill(data);
+    return LoadStatus::kLoaded;
   }
+  std::vector<Column> table(static_cast<std::size_t>(series_columns));
+  // A table written with row names has no name over its year column.
+  std::size_t first_name = 1;
+  if (cells.size() + 1 == static_cast<std::size_t>(columns) && columns > 1) {
+    first_name = 0;
+    builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file, the names of the columns, holds one name'/1x,'         fewer than the ',a,' columns: they are read as the names of the series.')",
+                               line_of(record), columns_text));
+  } else if (cells.size() != static_cast<std::size_t>(columns)) {
+    builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file, the names of the columns,'/1x,'holds ',a,' names where the file has ',a,' columns.')",
+                                 line_of(record), number(static_cast<long long>(cells.size())), columns_text));
+    return LoadStatus::kRefused;
+  }
+  for (std::size_t c = 0; c < table.size(); ++c) table[c].id = fixed_columns(cells[c + first_name], kIdLength);
 
   // Records are converted as they are read, so memory follows the values and
   // not the cells; the first failure of each column is kept so that the

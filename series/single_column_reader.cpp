@@ -99,9 +99,11 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     if (!parse_free_integer(year_line->values.front(), first_year)) {
       builder.fill(data);
       return read_error(builder, "Rd1col: Error reading series IYR value", id, number,
-                        "Line " + line_of(year_line->record) + " of the data file: \"" + year_line->values.front() +
+                        "Line " + line_of(year_line->record) + " of the data file: \"" + trim_right(year_line->text) +
                             "\" does not read as a year.");
     }
+    // A first value written on the year's line would be lost.
+    if (year_line->values.size() > 1) crowded.note(year_line->record);
 
     values.clear();
     while (const auto line = next_values(input)) {

@@ -320,6 +320,16 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
   EXPECT_EQ(eleventh.data.spans[0].count, 11);
   expect_warnings(eleventh, {"\n WARNING: Series EL01: line 1 holds the number 123 in columns 73-78, past its ten fields;\n"
                              "          the layout reads no eleventh value, so it is not read.\n"});
+  // In a chronology the eleventh pair would stand in columns 81-87; the
+  // fill there, or a label, is no value.
+  std::string pairs;
+  for (int k = 0; k < 10; ++k) pairs += " 900  3";
+  const auto crn = load_text("CRN01 1950" + pairs + " 777  3\nCRN01 1960 900  39990  0" + fill(8) + "9990  0stdcrn\n",
+                             "2\n");
+  ASSERT_EQ(crn.data.ns(), 1);
+  EXPECT_EQ(crn.data.spans[0].count, 11);
+  expect_warnings(crn, {"\n WARNING: Series CRN01: line 1 holds the number 777 in columns 81-84, past its ten fields;\n"
+                        "          the layout reads no eleventh value, so it is not read.\n"});
 
   // A series without its end mark ends where another identifier begins,
   // whatever that line's year; one that differs in case only goes on.
@@ -394,6 +404,12 @@ TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
   EXPECT_EQ(refused("AA01    1950   100 -9999\nBB01    1950   100   101\tx   999\n"),
             "\n Data set refused: line 2 of the data file, series BB01,\n"
             " holds a TAB among its year and values, which runs its fields together.\n");
+  // A chronology's first line with values before its first year's slot.
+  const auto early = load_text("CRN01 1375 900  3 900  3 900  3 900  3 900  3\n", "2\n\n");
+  EXPECT_EQ(early.status, LoadStatus::kNotLoaded);
+  EXPECT_EQ(early.warnings.back(),
+            "\n Data set refused: line 1 of the data file, series CRN01, starts in the year 1375\n"
+            " but holds 5 values in the slots of the years before it.\n");
   EXPECT_EQ(refused("HEAD   1 a site\nAA01    1953" + tens(100) + "\nAA01    1960   100   999\n"),
             "\n Data set refused: line 2 of the data file, series AA01, starts in the year 1953\n"
             " and holds 10 values where its decade holds 7.\n");
@@ -565,6 +581,13 @@ TEST(LoaderSingleColumn, BlocksWithoutValuesAndIdentifiersBeyondAscii) {
 }
 
 TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
+  // A first value on the year's line would be lost: named.
+  const auto joined = load_text("A\n1795 2.1\n1.73\n", "3\n0\n");
+  ASSERT_EQ(joined.status, LoadStatus::kLoaded);
+  EXPECT_EQ(joined.data.spans[0].count, 1);
+  expect_warnings(joined, {"\n WARNING: Line 2 of the data file holds more than one value;\n"
+                           "          only the first value of a line is read (a decimal comma?).\n"});
+
   const auto r = load_text("first\n1771\n0.1\nsecond\nyear\n0.2\n", "3\n0\n\n\n");
   EXPECT_EQ(r.status, LoadStatus::kNotLoaded);
   EXPECT_NE(r.output.find(" Rd1col: Error reading series IYR value\n"
@@ -653,6 +676,7 @@ TEST(LoaderMultipleColumns, SentinelsAsterisksAndEmptyCells) {
   const auto none = load_text("YEAR A1\n", "4\n5\n2\nNA\n");
   EXPECT_EQ(none.status, LoadStatus::kLoaded);
   EXPECT_EQ(none.data.ns(), 0);
+  EXPECT_TRUE(none.warnings.empty());  // no nameless columns without values
   EXPECT_EQ(none.data.whole.count, -19997);
 }
 
