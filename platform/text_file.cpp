@@ -213,6 +213,12 @@ std::string trim_right(std::string_view text) {
   return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
 }
 
+std::string trim_blanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 std::string fixed_width(std::string_view text, std::size_t width) {
   std::string out(text.substr(0, std::min(text.size(), width)));
   out.resize(width, ' ');

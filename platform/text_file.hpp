@@ -120,6 +120,8 @@ bool file_can_be_created(const std::string& path);
 
 // Text without its trailing blanks.
 std::string trim_right(std::string_view text);
+// Text without the blanks around it.
+std::string trim_blanks(std::string_view text);
 // Text cut or blank-padded to exactly `width` characters.
 std::string fixed_width(std::string_view text, std::size_t width);
 

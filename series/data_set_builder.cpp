@@ -11,18 +11,18 @@ namespace qb {
 
 namespace {
 
-std::string without_blanks_around(std::string_view id) {
-  const std::size_t first = id.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(id.substr(first, id.find_last_not_of(' ') - first + 1));
-}
-
 void tell(const std::string& text, LoadWarnings* warnings) {
   console().put(text);
   if (warnings) warnings->push_back(text);
 }
 
 }  // namespace
+
+std::string later_lines(int count) {
+  if (count == 0) return {};
+  if (count == 1) return ", as does one later line";
+  return ", as do " + std::to_string(count) + " later lines";
+}
 
 std::string long_series_refusal(std::string_view id) {
   return format_record("(/1x,'Data set refused: series ',a,' holds more than ',i4,' values,'/1x,'the most this program can hold.')",
@@ -55,7 +55,7 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float>
   }
   // One identifier may hold several segments of a core; segments that share
   // years are one series counted twice in every chronology.
-  std::vector<std::size_t>& same_id = by_id_[without_blanks_around(id)];
+  std::vector<std::size_t>& same_id = by_id_[trim_blanks(id)];
   for (std::size_t earlier : same_id) {
     const Series& e = series_[earlier];
     const long long e_last = static_cast<long long>(e.first_year) + static_cast<long long>(e.values.size()) - 1;

@@ -51,6 +51,10 @@ class DataSetBuilder {
   LoadWarnings* warnings_;
 };
 
+// ", as does one later line" / ", as do N later lines" (nothing for 0): the
+// tail of a warning that names the first of several lines.
+std::string later_lines(int count);
+
 // The refusal of a data set holding a series longer than kMaxYears values.
 std::string long_series_refusal(std::string_view id);
 

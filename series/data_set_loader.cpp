@@ -114,8 +114,7 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
          series.end == SeriesEnd::kTitleLines) &&
         series.count > 0;
     const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
-    std::vector<float> values = std::move(series.values);
-    if (!builder.add(series.id, series.first_year, std::move(values))) return LoadStatus::kRefused;
+    if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
     if (without_end_mark) builder.warn(end_mark_warning(series, last_year, widths));
     for (const LineNote& note : series.notes) builder.warn(line_warning(series, note, input));
   }

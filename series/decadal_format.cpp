@@ -13,11 +13,6 @@
 namespace qb {
 namespace {
 
-// The ring-width stop markers: the series' values are in 0.01 mm or 0.001 mm.
-constexpr int kStopHundredths = 999;
-constexpr int kStopThousandths = -9999;
-// Chronology fill: every slot without a value holds it.
-constexpr int kFillIndex = 9990;
 constexpr int kFillDepth = 0;
 // More title lines than this in one call end the call.
 constexpr int kMaxTitleLinesPerCall = 25;

@@ -5,16 +5,12 @@
 
 #include "platform/character_columns.hpp"
 #include "platform/record_format.hpp"
+#include "platform/text_file.hpp"
 #include "series/data_set.hpp"
 
 namespace qb {
 namespace {
 
-// The ring-width end marks: the series' values are in 0.01 mm or 0.001 mm.
-constexpr int kStopHundredths = 999;
-constexpr int kStopThousandths = -9999;
-// Chronology fill: an index at or above it ends a series.
-constexpr int kFillIndex = 9990;
 // Column 80 of a ring-width line that opens a column block.
 constexpr std::size_t kBlockMarkColumn = 79;
 constexpr char kBlockMark = '#';
@@ -58,12 +54,6 @@ FieldState read_field(std::string_view field, int& value) {
   return FieldState::kUnreadable;
 }
 
-std::string trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 std::string lower_ascii(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -79,8 +69,8 @@ enum class IdMatch { kSame, kOtherCase, kOther };
 IdMatch compare_ids(const LineHead& a, const LineHead& b) {
   if (a.id == b.id && a.compared_columns == b.compared_columns) return IdMatch::kSame;  // nearly every line
   const std::size_t columns = std::min(a.compared_columns, b.compared_columns);
-  const std::string x = trimmed(fixed_columns(a.id, columns));
-  const std::string y = trimmed(fixed_columns(b.id, columns));
+  const std::string x = trim_blanks(fixed_columns(a.id, columns));
+  const std::string y = trim_blanks(fixed_columns(b.id, columns));
   if (x == y) return IdMatch::kSame;
   if (lower_ascii(x) == lower_ascii(y)) return IdMatch::kOtherCase;
   return IdMatch::kOther;
@@ -481,7 +471,7 @@ LineVerdict judge_line(bool widths, const DecadalLine& line, const SeriesSoFar& 
     }
     if (match == IdMatch::kOtherCase) {
       LineNote n = note(LineReason::kOtherCase, line);
-      n.text = trimmed(line.head.id);
+      n.text = trim_blanks(line.head.id);
       verdict.notes.push_back(std::move(n));
     }
   }
@@ -490,7 +480,7 @@ LineVerdict judge_line(bool widths, const DecadalLine& line, const SeriesSoFar& 
   if (!line.fields.empty()) verdict.notes.push_back(note(LineReason::kTabAfterIdentifier, line));
   if (line.number_past_fields) {
     LineNote n = note(LineReason::kNumberPastFields, line);
-    n.text = trimmed(std::string_view(line.columns).substr(past_fields_column(widths), past_fields_width(widths)));
+    n.text = trim_blanks(std::string_view(line.columns).substr(past_fields_column(widths), past_fields_width(widths)));
     n.count = static_cast<int>(past_fields_column(widths)) + 1;
     n.due = static_cast<int>(past_fields_column(widths) + past_fields_width(widths));
     verdict.notes.push_back(std::move(n));

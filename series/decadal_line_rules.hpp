@@ -20,6 +20,13 @@
 
 namespace qb {
 
+// The ring-width end marks: the series' values are in 0.01 mm or 0.001 mm.
+inline constexpr int kStopHundredths = 999;
+inline constexpr int kStopThousandths = -9999;
+// Chronology fill: every slot without a value holds it, and an index at or
+// above it ends a series.
+inline constexpr int kFillIndex = 9990;
+
 // One value field of a line.
 enum class FieldState { kBlank, kNumber, kUnreadable };
 

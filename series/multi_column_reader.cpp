@@ -196,10 +196,7 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     }
   }
   if (short_records.count > 0) {
-    const int later = short_records.count - 1;
-    const std::string more = later == 0   ? std::string()
-                             : later == 1 ? ", as does one later line"
-                                          : ", as do " + number(later) + " later lines";
+    const std::string more = later_lines(short_records.count - 1);
     builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file holds ',a,' of the ',a,' cells of a record',a,';'/1x,'         the cells missing at the end of a line read as the sentinel.')",
                                line_of(short_records.first_record), number(static_cast<long long>(short_records.cells)),
                                columns_text, more));

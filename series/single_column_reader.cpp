@@ -48,13 +48,9 @@ struct DepartingLines {
   // "<first> ... <more>;" then `second`.
   void warn(const TextInput& input, DataSetBuilder& builder, const std::string& first, const char* second) const {
     if (count == 0) return;
-    const int later = count - 1;
-    const std::string more = later == 0   ? std::string()
-                             : later == 1 ? ", as does one later line"
-                                          : ", as do " + number_text(later) + " later lines";
     builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file ',a,a,';'/1x,'         ',a)",
-                               number_text(static_cast<long long>(input.line_number(first_record))), first, more,
-                               second));
+                               number_text(static_cast<long long>(input.line_number(first_record))), first,
+                               later_lines(count - 1), second));
   }
 };
 
