@@ -24,6 +24,9 @@ struct FirstRunValues {
   int nn1 = 0;   // rows after nss1
   int nn2 = 0;   // rows after nss2
   float m1 = 0.0f;  // mean standard chronology after nss1
+  // Mean over all rows of the standard chronology as the rows summarise it,
+  // before any centring: the level of residual indices.
+  float standard_mean = 0.0f;
 };
 
 // One regional fit by biological age (position a - 1 holds age a).
@@ -70,8 +73,8 @@ struct EngineState {
   bool different_regional_curve = false;
   FirstRunValues first_run;
   // Mean over all rows of the chronology built last (the standard chronology
-  // of a first run, then each iteration's); a retry run centres its standard
-  // chronology with it.
+  // of a first run, then each iteration's); a retry run with ratios centres
+  // its standard chronology with it.
   float chronology_mean = 0.0f;
   // The first run's standard chronology centred after nss1: iteration
   // chronology 0 of every run of the data set.

@@ -100,9 +100,14 @@ void standard_chronology(EngineCall& call) {
   }
 
   // A retry run centres its chronology with the mean the previous call left,
-  // so that every run of the data set sits on the same level.
+  // so that every run of the data set sits on the same level. An iteration
+  // of residual indices builds its chronologies on another level than the
+  // standard residuals: centred on it, the standard chronology would lose
+  // every year below that level to the floor of 0 (at worst all of them), so
+  // residual retries take the first run's own mean.
   if (call.first_run) state.chronology_mean = mnsd(standard).mean;
-  for (float& value : standard) value = std::max(value - state.chronology_mean + 1.0f, 0.0f);
+  const float centre = call.first_run || call.ratios() ? state.chronology_mean : state.first_run.standard_mean;
+  for (float& value : standard) value = std::max(value - centre + 1.0f, 0.0f);
   state.rbar_chronology = standard;
   state.rbar_depth.assign(results.sample_depth.begin(), results.sample_depth.end());
 
@@ -110,6 +115,7 @@ void standard_chronology(EngineCall& call) {
     const LeadingRows counted = count_leading_rows(results.sample_depth);
     console().write("(/1x,'nss1,nss2 skip first number of years: ',i3,2x,i3)", counted.nss1, counted.nss2);
     state.first_run = first_run_values(standard, counted);
+    state.first_run.standard_mean = state.chronology_mean;
     for (float& value : standard) value = value - state.first_run.m1 + 1.0f;
     state.pre_iteration_standard = standard;
   }
