@@ -112,7 +112,9 @@ std::vector<std::string> write_tucson_file(const DataSetChronologies& c, std::st
                                            const RunWideChronologyFiles& run_wide) {
   const std::string name = tucson_file_name(data_set_name);
   TextOutput file = TextOutput::create_or_throw(name);
-  const std::string id = fixed_columns(columns_of(data_set_name, 0, kChronologyIdLength), kIdLength);
+  // A folder is no part of the site's name.
+  const std::string_view site = data_set_name.substr(folder_length(data_set_name));
+  const std::string id = fixed_columns(columns_of(site, 0, kChronologyIdLength), kIdLength);
   const bool raw = c.raw_data_average;
   std::vector<Block> blocks = {{c.standard, raw ? "rawcrn" : "stdcrn", run_wide[0]},
                                {c.signal_free, raw ? "adjcrn" : "ssfcrn", run_wide[1]}};

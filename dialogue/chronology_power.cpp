@@ -5,6 +5,7 @@
 #include "detrend/blackman_tukey.hpp"
 #include "platform/text_file.hpp"
 #include "plots/power_plot.hpp"
+#include "series/file_names.hpp"
 
 namespace qb {
 namespace {
@@ -71,9 +72,11 @@ SpectrumInput spectrum_input(const DataSetChronologies& c) {
 int maximum_lag(int values) { return values <= kLongSpectrumInput ? values / 3 : values / 5; }
 
 std::string spectra_file_name(std::string_view data_set_name) {
-  const std::string_view scanned = data_set_name.substr(0, std::min(data_set_name.size(), kSpectraNameScan));
+  const std::size_t folder = folder_length(data_set_name);
+  const std::string_view file = data_set_name.substr(folder);
+  const std::string_view scanned = file.substr(0, std::min(file.size(), kSpectraNameScan));
   const std::size_t end = scanned.find_first_of(" .");
-  return std::string(scanned.substr(0, end)) + "_spectra.txt";
+  return std::string(data_set_name.substr(0, folder)) + std::string(scanned.substr(0, end)) + "_spectra.txt";
 }
 
 void spectra(Console& console, const SpectrumInput& input, bool raw_data_average, std::string_view data_set_name) {

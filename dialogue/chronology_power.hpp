@@ -26,8 +26,8 @@ SpectrumInput spectrum_input(const DataSetChronologies& chronologies);
 // n / 3 lags for up to 1000 values, n / 5 beyond.
 int maximum_lag(int values);
 
-// The data-set name up to its first blank or "." within 40 characters, and
-// "_spectra.txt".
+// The folder part of the data-set name, its file name up to the first blank
+// or "." within 40 characters, and "_spectra.txt".
 std::string spectra_file_name(std::string_view data_set_name);
 
 // Computes both spectra, plots them (all frequencies, then those of periods

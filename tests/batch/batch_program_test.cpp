@@ -237,6 +237,13 @@ TEST_F(BatchProgram, ReportNamesAndAMissingDataFile) {
   write_file(dir_.file("list.txt"), "a.b.rwl\n");
   run("list.txt\n");
   EXPECT_TRUE(exists("a_out_v47b_batch.txt"));
+
+  // A data file in a folder has its report beside it; a "." or a blank in
+  // the folder's name belongs to the folder.
+  std::filesystem::create_directory(dir_.file("in.v2 b"));
+  write_file(dir_.file("list.txt"), "in.v2 b/my site.rwl\n");
+  run("list.txt\n");
+  EXPECT_TRUE(exists("in.v2 b/mysite_out_v47b_batch.txt"));
 }
 
 TEST_F(BatchProgram, BadAnswersAndEndOfInputEndTheRunAbnormally) {

@@ -48,6 +48,8 @@ TEST(Spectra, MaximumLagAndFileNames) {
   EXPECT_EQ(spectra_file_name(fixed_width("site 2.rwl", 50)), "site_spectra.txt");
   EXPECT_EQ(spectra_file_name(fixed_width("a.b.rwl", 50)), "a_spectra.txt");
   EXPECT_EQ(spectra_file_name(std::string(45, 'x')), std::string(40, 'x') + "_spectra.txt");
+  EXPECT_EQ(spectra_file_name(fixed_width("../a/co021.rwl", 50)), "../a/co021_spectra.txt");
+  EXPECT_EQ(spectra_file_name(fixed_width("my data.2/site 2.rwl", 50)), "my data.2/site_spectra.txt");
 }
 
 SpectrumInput waves(int n) {

@@ -76,6 +76,11 @@ TEST(FileNames, BaseAndReportNames) {
   EXPECT_EQ(report_file_name("my site", "47b_batch"), "mysite_out_v47b_batch.txt");
   EXPECT_EQ(report_file_name("", "47b_batch"), "_out_v47b_batch.txt");
   EXPECT_EQ(report_file_name("site.rwl", "45_v2e "), "site_out_v45_v2e.txt");
+  // A folder in the name stays whole: its dots and blanks are its own.
+  EXPECT_EQ(dataset_base_name("../a/co021.rwl   "), "../a/co021");
+  EXPECT_EQ(dataset_base_name("data.v2/co021.crn.txt"), "data.v2/co021");
+  EXPECT_EQ(dataset_base_name("/x/my data.2/site"), "/x/my data.2/site");
+  EXPECT_EQ(report_file_name("my data.2/my site.rwl", "47b_batch"), "my data.2/mysite_out_v47b_batch.txt");
 }
 
 }  // namespace
