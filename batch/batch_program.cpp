@@ -12,6 +12,7 @@
 #include "dialogue/curve_fit_menu.hpp"
 #include "dialogue/data_set_checks.hpp"
 #include "dialogue/data_set_chronologies.hpp"
+#include "dialogue/degenerate_chronologies.hpp"
 #include "dialogue/engine_runs.hpp"
 #include "dialogue/index_type_menu.hpp"
 #include "dialogue/program_texts.hpp"
@@ -237,7 +238,7 @@ class BatchProgram {
   DataSetChronologies chronologies(const DataSetRun& run) const {
     const SeriesSpan& whole = run.data.whole;
     return data_set_chronologies(run.engine.results, whole.first_year, whole.last_year - whole.first_year + 1,
-                                 options_.curve_option, options_.rbar_window);
+                                 options_);
   }
 
   // The power spectra of the data set's chronologies: plotted, and written
@@ -277,6 +278,7 @@ class BatchProgram {
   void write_chronology_files(DataSetRun& run) {
     const DataSetChronologies c = chronologies(run);
     write_column_file(c, run.name);
+    warn_of_degenerate_columns(console_, run.report, c, run.name);
     RunWideChronologyFiles run_wide;
     for (std::size_t k = 0; k < run_wide.size(); ++k) run_wide[k] = &run_wide_.files[k];
     const std::vector<std::string> unfit = write_tucson_file(c, run.name, run.data.titles, run_wide);

@@ -23,10 +23,12 @@ float standard_error(float sd, int depth) {
 }
 
 void write_column_header(TextOutput& file, const DataSetChronologies& c) {
-  const bool raw = c.raw_data_average;
-  std::string header = raw ? "  Year  SSize  RawCrn  AdjCrn  RawSig  AdjSig  RawSee  AdjSee"
-                           : "  Year  SSize  StdCrn  SsfCrn  StdSig  SsfSig  StdSee  SsfSee";
-  if (c.stabilised()) header += raw ? "  RawStb  AdjStb" : "  StdStb  SsfStb";
+  std::string header = "  Year  SSize";
+  std::vector<std::string> kinds = {"Crn", "Sig", "See"};
+  if (c.stabilised()) kinds.push_back("Stb");
+  for (const std::string& kind : kinds) {
+    header += std::string("  ") + c.standard_prefix() + kind + "  " + c.signal_free_prefix() + kind;
+  }
   file.write("(a)", header);
 }
 

@@ -13,10 +13,11 @@ std::span<const T> first_rows(const std::vector<T>& values, int rows) {
 }  // namespace
 
 DataSetChronologies data_set_chronologies(const EngineResults& results, int first_year, int years,
-                                          int curve_option, int rbar_window) {
+                                          const AnalysisOptions& options) {
   DataSetChronologies c;
   c.first_year = first_year;
-  c.raw_data_average = curve_option == 0;
+  c.raw_data_average = options.curve_option == 0;
+  c.ratios = !options.residuals;
   // Every row the engine filled; it fills all of the set's years.
   std::size_t rows = static_cast<std::size_t>(std::max(years, 0));
   for (const auto* v : {&results.standard.value, &results.standard.sd, &results.signal_free.value,
@@ -24,7 +25,7 @@ DataSetChronologies data_set_chronologies(const EngineResults& results, int firs
     rows = std::min(rows, v->size());
   }
   rows = std::min(rows, results.sample_depth.size());
-  const bool with_stabilised = rbar_window > 0 && results.stabilised.standard.size() >= rows &&
+  const bool with_stabilised = options.rbar_window > 0 && results.stabilised.standard.size() >= rows &&
                                results.stabilised.signal_free.size() >= rows;
   c.years = static_cast<int>(rows);
   c.standard = first_rows(results.standard.value, c.years);

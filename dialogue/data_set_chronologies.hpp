@@ -5,6 +5,7 @@
 
 #include <span>
 
+#include "dialogue/analysis_options.hpp"
 #include "engine/sigfree.hpp"
 
 namespace qb {
@@ -15,6 +16,8 @@ struct DataSetChronologies {
   // With curve option 0 the standard chronology is the average of the raw
   // measurements and the signal-free one its adjusted form.
   bool raw_data_average = false;
+  // Indices as ratios to the curves (else residuals from them).
+  bool ratios = true;
   std::span<const float> standard;
   std::span<const float> signal_free;
   std::span<const float> standard_sd;
@@ -25,10 +28,16 @@ struct DataSetChronologies {
   std::span<const int> sample_depth;
 
   bool stabilised() const { return !stabilised_standard.empty() && !stabilised_signal_free.empty(); }
+
+  // How the column chronology file heads the columns of the standard and of
+  // the signal-free chronology: "Std" and "Ssf", or "Raw" and "Adj".
+  const char* standard_prefix() const { return raw_data_average ? "Raw" : "Std"; }
+  const char* signal_free_prefix() const { return raw_data_average ? "Adj" : "Ssf"; }
 };
 
-// `rbar_window` above 0 makes the stabilised chronologies part of the set.
+// A running RBAR window above 0 makes the stabilised chronologies part of
+// the set.
 DataSetChronologies data_set_chronologies(const EngineResults& results, int first_year, int years,
-                                          int curve_option, int rbar_window);
+                                          const AnalysisOptions& options);
 
 }  // namespace qb

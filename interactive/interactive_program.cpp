@@ -10,6 +10,7 @@
 #include "dialogue/curve_fit_menu.hpp"
 #include "dialogue/data_set_checks.hpp"
 #include "dialogue/data_set_chronologies.hpp"
+#include "dialogue/degenerate_chronologies.hpp"
 #include "dialogue/engine_runs.hpp"
 #include "dialogue/index_type_menu.hpp"
 #include "dialogue/program_texts.hpp"
@@ -51,6 +52,7 @@ class InteractiveProgram {
     run_engine();
     const DataSetChronologies c = chronologies();
     write_column_file(c, name_);
+    warn_of_degenerate_columns(console_, report_, c, name_);
     warn_of_asterisks(console_, report_, write_tucson_file(c, name_, data_.titles), name_);
     spectra(console_, spectrum_input(c), c.raw_data_average, name_);
     terminate_normally();
@@ -179,7 +181,7 @@ class InteractiveProgram {
   DataSetChronologies chronologies() const {
     const SeriesSpan& whole = data_.whole;
     return data_set_chronologies(runs_.results, whole.first_year, whole.last_year - whole.first_year + 1,
-                                 options_.curve_option, options_.rbar_window);
+                                 options_);
   }
 
   // The report is closed first: a run whose report could not be written to

@@ -1,6 +1,7 @@
 // The column and Tucson chronology files and the run-wide blocks, from
 // chronologies made up in place.
 #include "dialogue/chronology_files.hpp"
+#include "dialogue/degenerate_chronologies.hpp"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,48 @@ TEST(TucsonChronologyFile, FilesWithValuesBeyondTheFieldsAreNamedOnceEach) {
       "          and show as asterisks; site_crns_col.txt holds them all.\n";
   EXPECT_EQ(console.output(), warning);
   EXPECT_EQ(report.text(), to_upper(warning));
+}
+
+// A column that holds one value (as the file writes it) in more than half
+// of its years, or, for ratios and raw data, any value below 0, gets one
+// warning naming the file, the column and the years; a sound one none.
+TEST(ColumnChronologyFile, DegenerateColumnsAreNamedOnceEach) {
+  const auto warnings = [](const DataSetChronologies& c) {
+    ScriptedConsole console;
+    testing::ReportCapture report;
+    warn_of_degenerate_columns(console.console(), report.report(), c, "../a/site.rwl");
+    EXPECT_EQ(report.text(), to_upper(console.output()));
+    return console.output();
+  };
+  MadeUp m;
+  EXPECT_EQ(warnings(m.chronologies(true)), "");
+  // Three of five years write 1.000; two of five are no majority.
+  m.standard = {1.0004f, 1.25f, 0.9996f, 1.0f, 0.95f};
+  m.stabilised_signal_free = {0.0f, 0.0f, 1.1f, 1.2f, 1.3f};
+  EXPECT_EQ(warnings(m.chronologies(true)),
+            "\n WARNING: ../a/site_crns_col.txt, column StdCrn:\n"
+            "          It holds 1.000 in 3 of its 5 years: one value carries no signal.\n");
+  m = MadeUp{};
+  m.signal_free[3] = -0.25f;
+  m.stabilised_standard[0] = -0.0001f;
+  const std::string negative =
+      "\n WARNING: ../a/site_crns_col.txt, column SsfCrn:\n"
+      "          It holds values below 0 in 1 of its 5 years, which ratios never are.\n"
+      "\n WARNING: ../a/site_crns_col.txt, column StdStb:\n"
+      "          It holds values below 0 in 1 of its 5 years, which ratios never are.\n";
+  EXPECT_EQ(warnings(m.chronologies(true)), negative);
+  DataSetChronologies residuals = m.chronologies(true);
+  residuals.ratios = false;
+  EXPECT_EQ(warnings(residuals), "");
+  // Raw data: the mean of widths far above 1 shifted below 0.
+  m = MadeUp{};
+  m.standard = {-95.494f, -95.494f, 2.0f, -95.494f, -3.0f};
+  DataSetChronologies raw = m.chronologies(false, true);
+  raw.ratios = false;
+  EXPECT_EQ(warnings(raw),
+            "\n WARNING: ../a/site_crns_col.txt, column RawCrn:\n"
+            "          It holds -95.494 in 3 of its 5 years: one value carries no signal.\n"
+            "          It holds values below 0 in 4 of its 5 years, which ring widths never are.\n");
 }
 
 }  // namespace
