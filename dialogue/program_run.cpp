@@ -7,6 +7,7 @@
 #include "dialogue/program_texts.hpp"
 #include "platform/program_stop.hpp"
 #include "platform/text_file.hpp"
+#include "plots/plot_file_name.hpp"
 
 namespace qb {
 namespace {
@@ -22,8 +23,10 @@ int end_abnormally(Console& console, std::string_view version, std::string_view 
 }  // namespace
 
 int run_program(Console& console, std::string_view version, const std::function<void(Console&)>& driver) {
-  // A failure left over from an earlier run in this process is not this run's.
+  // A failure left over from an earlier run in this process is not this
+  // run's, nor are the plot files it saved.
   take_unreported_output_failure();
+  forget_written_plot_files();
   std::optional<std::string> reason;
   int exit_code = kExitNormal;
   try {

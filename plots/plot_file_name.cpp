@@ -1,5 +1,8 @@
 #include "plots/plot_file_name.hpp"
 
+#include <set>
+#include <string>
+
 #include "platform/text_file.hpp"
 #include "series/text_utilities.hpp"
 
@@ -15,5 +18,31 @@ std::string title_plot_file(std::string_view title) {
   name.resize(std::min(name.find(' '), kTitleLength - kExtension));
   return name + ".ps";
 }
+
+namespace {
+
+std::set<std::string, std::less<>>& written_plot_files() {
+  static std::set<std::string, std::less<>> names;
+  return names;
+}
+
+}  // namespace
+
+std::string unwritten_plot_file(std::string_view name) {
+  const auto& written = written_plot_files();
+  if (!written.contains(name)) return std::string(name);
+  constexpr std::string_view kExtension = ".ps";
+  const bool extended = name.ends_with(kExtension);
+  const std::string_view stem = extended ? name.substr(0, name.size() - kExtension.size()) : name;
+  const std::string_view extension = extended ? kExtension : std::string_view();
+  for (int number = 2;; ++number) {
+    std::string numbered = std::string(stem) + "_" + std::to_string(number) + std::string(extension);
+    if (!written.contains(numbered)) return numbered;
+  }
+}
+
+void note_written_plot_file(std::string_view name) { written_plot_files().emplace(name); }
+
+void forget_written_plot_files() { written_plot_files().clear(); }
 
 }  // namespace qb

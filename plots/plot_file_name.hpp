@@ -15,4 +15,14 @@ inline constexpr std::string_view kSpectrumPlotFile = "fig1b.ps";       // plt6,
 // name keeps its extension.
 std::string title_plot_file(std::string_view title);
 
+// Plots share their file names (every spectrum goes to fig1b.ps, the running
+// Rbar and EPS plots have one title), so a page saved under a name that this
+// run has written already takes the next name the run has not written,
+// numbered before ".ps" (fig1b_2.ps, fig1b_3.ps; fig1_2 for fig1). The first
+// save of each name keeps it.
+std::string unwritten_plot_file(std::string_view name);
+void note_written_plot_file(std::string_view name);
+// A new run of a program starts with no name written.
+void forget_written_plot_files();
+
 }  // namespace qb

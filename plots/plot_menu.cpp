@@ -8,6 +8,7 @@
 #include "platform/text_file.hpp"
 #include "plots/plot_conventions.hpp"
 #include "plots/plot_file.hpp"
+#include "plots/plot_file_name.hpp"
 
 namespace qb {
 namespace {
@@ -31,6 +32,8 @@ bool file_refused(const std::string& name) {
   return true;
 }
 
+// Saves the page and names the file; a file that could not be written is
+// named with the reason instead.
 void draw_into_file(const PageDrawing& page, const std::string& file_name) {
   if (!page) return;
   PlotFile file(file_name);
@@ -44,7 +47,10 @@ void draw_into_file(const PageDrawing& page, const std::string& file_name) {
   if (const auto failure = file.finish()) {
     console().write("(1x,a)", *failure);
     CurrentReportScope::echo("(1x,a)", *failure);
+    return;
   }
+  note_written_plot_file(file_name);
+  console().write("(1x,'Plot saved as ',a)", file_name);
 }
 
 void write_menu(PlotMenuChoices choices) {
@@ -76,12 +82,15 @@ bool screen_draws_nothing() { return draws_nothing(screen_device().name); }
 
 PlotMenuExit show_plot(const PageDrawing& page, std::string_view plot_file, PlotMenuChoices choices) {
   draw_on_screen(page);
+  // Saving the page again rewrites the file its first save chose.
+  std::string saved_as;
   while (true) {
     write_menu(choices);
     switch (first_char(console().read_line())) {
       case 'S':
       case 's':
-        draw_into_file(page, std::string(plot_file));
+        if (saved_as.empty()) saved_as = unwritten_plot_file(plot_file);
+        draw_into_file(page, saved_as);
         break;
       case 'R':
       case 'r':

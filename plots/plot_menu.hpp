@@ -25,8 +25,10 @@ enum class PlotMenuChoices { kStandard, kWithNoMorePlots };
 enum class PlotMenuExit { kContinue, kNoMorePlots };
 
 // Draws the page on the screen, then asks the plot options menu until the
-// user goes on: "s" draws the page into `plot_file` with the colour
-// PostScript device, "r" draws it on the screen again, "n" (with
+// user goes on: "s" draws the page with the colour PostScript device into
+// `plot_file`, or into the next name of it that this run has not written
+// (unwritten_plot_file), and names the file on the console; "r" draws it on
+// the screen again, "n" (with
 // kWithNoMorePlots only) ends a sequence of plots, anything else returns.
 // A plot file that cannot be created or written completely is named with
 // the reason, on the console and in the current report.

@@ -9,6 +9,7 @@
 #include "platform/screen_device.hpp"
 #include "platform/startup_environment.hpp"
 #include "plots/biological_age_plots.hpp"
+#include "plots/plot_file_name.hpp"
 #include "plots/regional_curve_plots.hpp"
 #include "plots/series_overlay_plots.hpp"
 #include "plots/power_plot.hpp"
@@ -30,14 +31,19 @@ using testing::ScriptedConsole;
 
 class PlotLibrary : public ::testing::Test {
  protected:
-  void SetUp() override { set_plotting_environment(); }
+  void SetUp() override {
+    set_plotting_environment();
+    forget_written_plot_files();
+  }
 
-  // Each plot is shown, saved, then left; both files must hold a page.
+  // Each plot is shown, saved, then left; both files must hold a page. The
+  // next plot may save under the same name again.
   void expect_saved(const std::string& plot_file) {
     EXPECT_EQ(read_file("screen.png").substr(1, 3), "PNG");
     EXPECT_EQ(read_file(plot_file).substr(0, 4), "%!PS");
     std::filesystem::remove("screen.png");
     std::filesystem::remove(plot_file);
+    forget_written_plot_files();
   }
 
   testing::ScratchDirectory folder;

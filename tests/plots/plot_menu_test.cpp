@@ -36,6 +36,7 @@ std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> 
 
 class PlotMenu : public ::testing::Test {
  protected:
+  void SetUp() override { forget_written_plot_files(); }
   ScratchDirectory folder;
   ScreenDeviceScope screen{{"xwin", ""}};
   RecordingCanvas canvas;
@@ -62,11 +63,33 @@ TEST_F(PlotMenu, WritesTheMenuAndGoesOnAtAnyOtherAnswer) {
   }
 }
 
-TEST_F(PlotMenu, SavingTwiceWritesTheSameFileTwice) {
-  ScriptedConsole console("s\nSave\nc\n");
+// Saving twice at one menu rewrites the file; a later plot of the same
+// name takes the next name the run has not written, and each save names
+// its file.
+TEST_F(PlotMenu, SavingTwiceWritesTheSameFileTwiceAndALaterPlotTakesTheNextName) {
+  {
+    ScriptedConsole console("s\nSave\nc\n");
+    show_plot(kPage, "fig1");
+    EXPECT_EQ(canvas.texts(), joined({kScreenDrawing, file_drawing("fig1"), file_drawing("fig1")}));
+    const auto lines = testing::lines_of(console.output());
+    EXPECT_EQ(lines.size(), 21u);  // the menu three times, the file named twice
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "  enter option number >  Plot saved as fig1"), 2);
+  }
+  for (const char* expected : {"fig1b.ps", "fig1b_2.ps", "fig1b_3.ps"}) {
+    canvas.clear();
+    ScriptedConsole console("s\n\n");
+    show_plot(kPage, "fig1b.ps");
+    EXPECT_EQ(canvas.texts(), joined({kScreenDrawing, file_drawing(expected)}));
+    EXPECT_NE(console.output().find(" Plot saved as " + std::string(expected) + "\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(expected));
+  }
+  canvas.clear();
+  ScriptedConsole console("s\n\n");
   show_plot(kPage, "fig1");
-  EXPECT_EQ(canvas.texts(), joined({kScreenDrawing, file_drawing("fig1"), file_drawing("fig1")}));
-  EXPECT_EQ(testing::lines_of(console.output()).size(), 19u);  // the menu three times
+  EXPECT_EQ(canvas.texts(), joined({kScreenDrawing, file_drawing("fig1_2")}));
+  // A new run of a program writes its first names again.
+  forget_written_plot_files();
+  EXPECT_EQ(unwritten_plot_file("fig1b.ps"), "fig1b.ps");
 }
 
 TEST_F(PlotMenu, ReplotAfterSaveDrawsOnTheScreenAgain) {
