@@ -111,7 +111,10 @@ class InteractiveProgram {
       const char answer = first_char(console_.read_line());
       if (answer == 'T' || answer == 't') return false;
       console_.write("(/1x,'Program Terminating')");
-      console_.stop();
+      // A data file that was refused or could not be read ends the program
+      // as a failure, as in the list-file program; an answer to the layout
+      // menu that was no number read no file at all.
+      console_.stop({}, status == LoadStatus::kNothingLoaded ? kExitNormal : kExitAbnormal);
     }
     if (!can_be_standardised(console_, report_, data_)) terminate_abnormally();
     write_span_summary(console_, report_, data_);

@@ -116,13 +116,19 @@ TEST_F(InteractiveProgram, LoaderFailureOffersAnotherFileOrTheEnd) {
             "\n THE OFFICIAL SIGNAL FREE PROGRAM OUTPUT FILE\n"
             "\n DATA FILE TO PROCESS: co021.rwl                                         \n");
 
+  // Quitting after a layout answer that is no number ends normally; after a
+  // data set refused, as a failure.
+  testing::write_file(dir_.file("bad.rwl"), "SITE01  1950   100   1x0   999\n");
   for (const char* quit : {"q\n", "\n"}) {
-    out = run(std::string("co021.rwl\nx\n") + quit);
-    EXPECT_EQ(exit_code_, 0);
-    const std::string end = "==> \n Program Terminating\n";
-    ASSERT_GE(out.size(), end.size());
-    EXPECT_EQ(out.substr(out.size() - end.size()), end) << quit;
+    for (const auto& [input, exit_code] : {std::pair{"co021.rwl\nx\n", 0}, std::pair{"bad.rwl\n1\n", 1}}) {
+      out = run(std::string(input) + quit);
+      EXPECT_EQ(exit_code_, exit_code) << input << quit;
+      const std::string end = "==> \n Program Terminating\n";
+      ASSERT_GE(out.size(), end.size());
+      EXPECT_EQ(out.substr(out.size() - end.size()), end) << input << quit;
+    }
   }
+  EXPECT_NE(out.find(" Data set refused: line 1 of the data file, series SITE01, year 1951,"), std::string::npos);
 }
 
 TEST_F(InteractiveProgram, ASetLeftWithoutSeriesIsRefusedAndTheReportNamesWhatWasLeftOut) {
