@@ -40,15 +40,18 @@ std::vector<DegenerateColumn> degenerate_columns(const DataSetChronologies& c) {
     d.name = column.name;
     d.years = static_cast<int>(column.values.size());
     std::unordered_map<std::string, int> counts;
+    std::string most;
     for (const float value : column.values) {
-      const int count = ++counts[as_written(value)];
-      if (count > d.repeated_years) d.repeated_years = count;
+      std::string text = as_written(value);
+      const int count = ++counts[text];
+      if (count > d.repeated_years) {
+        d.repeated_years = count;
+        most = std::move(text);
+      }
       if (never_negative && value < 0.0f) ++d.negative_years;
     }
     if (2 * d.repeated_years > d.years) {
-      for (const auto& [text, count] : counts) {
-        if (count == d.repeated_years) d.repeated = text;
-      }
+      d.repeated = std::move(most);
     } else {
       d.repeated_years = 0;
     }
