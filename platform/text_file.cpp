@@ -1,6 +1,7 @@
 #include "platform/text_file.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,12 @@
 namespace qb {
 
 TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
+  // ASCII text saved as UTF-16 holds a NUL byte beside every character.
+  if (contents_.starts_with("\xFF\xFE") || contents_.starts_with("\xFE\xFF")) {
+    utf16_sign_ = Utf16Sign::kByteOrderMark;
+  } else if (std::memchr(contents_.data(), '\0', contents_.size()) != nullptr) {
+    utf16_sign_ = Utf16Sign::kNulBytes;
+  }
   // Records end at LF, CRLF or a lone CR. The next LF and the next CR are
   // each found once with memchr, so a large file is split in one fast pass.
   const char* const begin = contents_.data();
@@ -37,14 +44,22 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
 std::optional<TextInput> TextInput::open(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  std::FILE* const file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  // The size is a hint only: a file may say 0 and hold text, or change.
+  std::string text;
   const auto size = std::filesystem::file_size(path, ec);
-  if (ec) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(size));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return TextInput(std::move(text));
+  if (!ec) text.reserve(static_cast<std::size_t>(size));
+  std::array<char, 1 << 16> chunk;
+  errno = 0;
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) text.append(chunk.data(), got);
+  const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
+  std::fclose(file);
+  TextInput input(std::move(text));
+  input.name_ = path;
+  if (error != 0) input.read_error_ = std::strerror(error);
+  return input;
 }
 
 TextInput TextInput::from_text(std::string contents) { return TextInput(std::move(contents)); }
