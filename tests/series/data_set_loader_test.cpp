@@ -813,12 +813,16 @@ TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
   // series after a value.
   EXPECT_EQ(refusal("1953 7.38 4.56\n1954 7.1 4.2\n", "3\nNA\n"),
             "\n Data set refused: line 1 of the data file, read as the names of the columns,\n"
-            " is the record of the year 1953, which line 2 follows with the year 1954:\n"
-            " the names line is missing, or was counted among the header lines to skip.\n");
+            " reads as the record of the year 1953: the names line is missing,\n"
+            " or was counted among the header lines to skip.\n");
+  // So does one whose next record repeats it, or one record short.
+  EXPECT_NE(refusal("1953,7.38,,4.56\n1953,7.38,,4.56\n1954,7.1,4.2,4.0\n", "4\nNA\n").find("record of the year 1953"),
+            std::string::npos);
+  EXPECT_NE(refusal("1953 7.38\n1954 7.1 4.2\n", "3\nNA\n").find("record of the year 1953"), std::string::npos);
   const auto counted = load_file("co021.csv", "4\n1\n36\nNA\n");
   EXPECT_EQ(counted.status, LoadStatus::kRefused);
   EXPECT_NE(counted.output.find("line 2 of the data file, read as the names of the columns,\n"
-                                " is the record of the year 1176, which line 3 follows with the year 1177:"),
+                                " reads as the record of the year 1176"),
             std::string::npos);
 
   // A table written with row names has no name over the year column.
