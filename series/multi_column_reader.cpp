@@ -173,9 +173,14 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     }
   }
   std::vector<Column> table(static_cast<std::size_t>(series_columns));
-  // A table written with row names has no name over its year column.
+  // A table written with row names has no name over its year column; its
+  // records then hold one cell more than its names line. Where they hold no
+  // more, the count of columns is one too many, and every series would take
+  // its neighbour's name.
   std::size_t first_name = 1;
-  if (names.size() + 1 == static_cast<std::size_t>(columns) && columns > 1) {
+  const bool row_names = names.size() + 1 == static_cast<std::size_t>(columns) && columns > 1 &&
+                         (!more || lines.cells().size() == static_cast<std::size_t>(columns));
+  if (row_names) {
     first_name = 0;
     builder.warn(format_record("(/1x,'WARNING: Line ',a,' of the data file, the names of the columns, holds one name'/1x,'         fewer than the ',a,' columns: they are read as the names of the series.')",
                                line_of(names_record), columns_text));

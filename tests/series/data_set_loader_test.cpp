@@ -796,6 +796,10 @@ TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
   EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0 3.0 4.0\n", "5\nNA\n"),
             "\n Data set refused: line 1 of the data file, the names of the columns,\n"
             " holds 3 names where the file has 5 columns.\n");
+  // One column too many is no table with row names when the records are as
+  // long as the names line: each series would take its neighbour's name.
+  EXPECT_NE(refusal("Y A B\n1900 1.0 2.0\n", "4\nNA\n").find("holds 3 names where the file has 4 columns."),
+            std::string::npos);
   // An empty cell past the last column is a cell too: the value before it
   // may be its neighbour's.
   EXPECT_EQ(refusal("Year,RAG30A,RAG29A\n1951,5.5,5.6\n1952,5.86,5.86,\n", "3\nNA\n"),
