@@ -34,6 +34,11 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
     if (next_lf < start) next_lf = find(start, '\n');
     if (next_cr < start) next_cr = find(start, '\r');
     const char* stop = std::min(next_lf, next_cr);
+    // The empty record between the CR and the CR LF of a CR CR LF line end.
+    if (stop == start && start > begin && start[-1] == '\r' && start + 1 < end && start[0] == '\r' &&
+        start[1] == '\n') {
+      between_lines_.push_back(starts_.size());
+    }
     starts_.push_back(static_cast<std::size_t>(start - begin));
     lengths_.push_back(static_cast<std::size_t>(stop - start));
     if (stop == end) break;
@@ -84,20 +89,14 @@ void TextInput::back() {
 }
 
 bool TextInput::is_line(std::size_t record) const {
-  if (record >= starts_.size()) return false;
-  const std::size_t at = starts_[record];
-  const bool between_cr_and_crlf = lengths_[record] == 0 && at > 0 && contents_[at - 1] == '\r' &&
-                                   at + 1 < contents_.size() && contents_[at] == '\r' && contents_[at + 1] == '\n';
-  return !between_cr_and_crlf;
+  return record < starts_.size() && !std::binary_search(between_lines_.begin(), between_lines_.end(), record);
 }
 
 std::size_t TextInput::line_number(std::size_t record) const {
-  // Only messages ask for it, so the records before it are counted then.
-  std::size_t line = 0;
-  for (std::size_t r = 0; r <= record && r < starts_.size(); ++r) {
-    if (is_line(r)) ++line;
-  }
-  return std::max<std::size_t>(line, 1);
+  if (starts_.empty()) return 1;
+  record = std::min(record, starts_.size() - 1);
+  const auto gaps = std::upper_bound(between_lines_.begin(), between_lines_.end(), record) - between_lines_.begin();
+  return std::max<std::size_t>(record + 1 - static_cast<std::size_t>(gaps), 1);
 }
 
 namespace {

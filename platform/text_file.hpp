@@ -63,6 +63,8 @@ class TextInput {
   std::string contents_;
   std::vector<std::size_t> starts_;
   std::vector<std::size_t> lengths_;
+  // The records that are no line (those of CR CR LF line ends), in order.
+  std::vector<std::size_t> between_lines_;
   std::size_t next_ = 0;
   std::string name_;
   std::optional<std::string> read_error_;
