@@ -125,6 +125,27 @@ const char* surplus_reason(const std::vector<std::string>& cells, std::size_t co
   return "";
 }
 
+// The year of a names line that is a record (the names line missing, or
+// counted among the header lines), which would lose its year and name every
+// series after a value: it is one when the next line holds the next year, or
+// when it holds a cell for every column and each reads as a record's would.
+std::optional<int> record_year(const std::vector<std::string>& names, const std::vector<std::string>* next,
+                               int columns, const Sentinel& sentinel) {
+  int year = 0;
+  if (!parse_free_integer(names[0], year)) return std::nullopt;
+  int next_year = 0;
+  if (next && parse_free_integer((*next)[0], next_year) &&
+      static_cast<long long>(next_year) == static_cast<long long>(year) + 1) {
+    return year;
+  }
+  if (names.size() != static_cast<std::size_t>(columns)) return std::nullopt;
+  float value = 0.0f;
+  for (std::size_t c = 1; c < names.size(); ++c) {
+    if (!names[c].empty() && !sentinel.matches(names[c]) && !parse_free_real(names[c], value)) return std::nullopt;
+  }
+  return year;
+}
+
 }  // namespace
 
 LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
@@ -153,24 +174,10 @@ LoadStatus rdmcol(TextInput& input, DataSet& data, LoadWarnings* warnings) {
   const std::vector<std::string> names = lines.cells();
   const std::size_t names_record = lines.record();
   bool more = lines.next();
-  // A names line that is a record would lose its year and name every series
-  // after a value: it is one when the next line holds the next year, or when
-  // it holds a cell for every column and each reads as a record's would.
-  int names_year = 0;
-  if (parse_free_integer(names[0], names_year)) {
-    int next_year = 0;
-    const bool year_follows = more && parse_free_integer(lines.cells()[0], next_year) &&
-                              static_cast<long long>(next_year) == static_cast<long long>(names_year) + 1;
-    bool cells_of_a_record = names.size() == static_cast<std::size_t>(columns);
-    float value = 0.0f;
-    for (std::size_t c = 1; c < names.size() && cells_of_a_record; ++c) {
-      cells_of_a_record = names[c].empty() || sentinel.matches(names[c]) || parse_free_real(names[c], value);
-    }
-    if (year_follows || cells_of_a_record) {
-      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file, read as the names of the columns,'/1x,'reads as the record of the year ',a,': the names line is missing,'/1x,'or was counted among the header lines to skip.')",
-                                   line_of(names_record), number(names_year)));
-      return LoadStatus::kRefused;
-    }
+  if (const auto year = record_year(names, more ? &lines.cells() : nullptr, columns, sentinel)) {
+    builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file, read as the names of the columns,'/1x,'reads as the record of the year ',a,': the names line is missing,'/1x,'or was counted among the header lines to skip.')",
+                                 line_of(names_record), number(*year)));
+    return LoadStatus::kRefused;
   }
   std::vector<Column> table(static_cast<std::size_t>(series_columns));
   // A table written with row names has no name over its year column; its
