@@ -1,5 +1,6 @@
 #include "dialogue/data_set_checks.hpp"
 
+#include <string>
 #include <vector>
 
 #include "detrend/robust_statistics.hpp"
@@ -62,11 +63,23 @@ bool can_be_standardised(Console& console, ReportFile& report, const DataSet& da
     return false;
   }
   if (auto year = first_uncovered_year(data)) {
+    // The series on either side of the gap tell the user where to look: the
+    // first that ends just before it, the first that begins soonest after it.
+    std::size_t before = 0;
+    std::size_t after = 0;
+    for (std::size_t s = 0; s < data.spans.size(); ++s) {
+      const SeriesSpan& span = data.spans[s];
+      if (span.last_year == *year - 1 && data.spans[before].last_year != *year - 1) before = s;
+      const SeriesSpan& best = data.spans[after];
+      if (span.first_year > *year && (best.first_year <= *year || span.first_year < best.first_year)) after = s;
+    }
     tell(console, report,
          "(/1x,'No series covers the year ',i6,'.'/"
+         "1x,'Series ',a,' ends in the year ',a,', series ',a,' begins in the year ',a,'.'/"
          "1x,'The data set falls apart into groups of series that do not overlap in time;'/"
          "1x,'process each group as a data set of its own.')",
-         *year);
+         *year, trim_right(data.ids[before]), std::to_string(data.spans[before].last_year),
+         trim_right(data.ids[after]), std::to_string(data.spans[after].first_year));
     return false;
   }
   return true;

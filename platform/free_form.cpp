@@ -31,19 +31,7 @@ std::vector<std::string> split_values(std::string_view record, bool keep_null) {
     }
     std::string value;
     if (record[i] == '\'' || record[i] == '"') {
-      const char quote = record[i++];
-      while (i < record.size()) {
-        if (record[i] == quote) {
-          if (i + 1 < record.size() && record[i + 1] == quote) {
-            value.push_back(quote);
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        value.push_back(record[i++]);
-      }
+      i = read_quoted(record, i, value);
     } else {
       const std::size_t start = i;
       while (i < record.size() && !separator(record[i])) ++i;
@@ -57,6 +45,22 @@ std::vector<std::string> split_values(std::string_view record, bool keep_null) {
 }
 
 }  // namespace
+
+std::size_t read_quoted(std::string_view record, std::size_t at, std::string& value) {
+  const char quote = record[at++];
+  while (at < record.size()) {
+    if (record[at] == quote) {
+      if (at + 1 < record.size() && record[at + 1] == quote) {
+        value.push_back(quote);
+        at += 2;
+        continue;
+      }
+      return at + 1;
+    }
+    value.push_back(record[at++]);
+  }
+  return at;
+}
 
 std::vector<std::string> split_free_form(std::string_view record) { return split_values(record, false); }
 

@@ -19,6 +19,11 @@ std::vector<std::string> split_free_form(std::string_view record);
 // (a spreadsheet's blank cell) is kept as an empty value.
 std::vector<std::string> split_cells(std::string_view record);
 
+// Appends to `value` the text of the quoted value that opens at `at` (a '
+// or "), a doubled quote standing for itself; returns the position after its
+// closing quote (the end of the record when it has none).
+std::size_t read_quoted(std::string_view record, std::size_t at, std::string& value);
+
 // Reads values across records, as one free-form list does: a list that needs
 // more values than a record holds continues on the next record.
 class FreeFormReader {

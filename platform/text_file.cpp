@@ -1,6 +1,7 @@
 #include "platform/text_file.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,12 @@
 namespace qb {
 
 TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
+  // ASCII text saved as UTF-16 holds a NUL byte beside every character.
+  if (contents_.starts_with("\xFF\xFE") || contents_.starts_with("\xFE\xFF")) {
+    utf16_sign_ = Utf16Sign::kByteOrderMark;
+  } else if (std::memchr(contents_.data(), '\0', contents_.size()) != nullptr) {
+    utf16_sign_ = Utf16Sign::kNulBytes;
+  }
   // Records end at LF, CRLF or a lone CR. The next LF and the next CR are
   // each found once with memchr, so a large file is split in one fast pass.
   const char* const begin = contents_.data();
@@ -27,6 +34,11 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
     if (next_lf < start) next_lf = find(start, '\n');
     if (next_cr < start) next_cr = find(start, '\r');
     const char* stop = std::min(next_lf, next_cr);
+    // The empty record between the CR and the CR LF of a CR CR LF line end.
+    if (stop == start && start > begin && start[-1] == '\r' && start + 1 < end && start[0] == '\r' &&
+        start[1] == '\n') {
+      between_lines_.push_back(starts_.size());
+    }
     starts_.push_back(static_cast<std::size_t>(start - begin));
     lengths_.push_back(static_cast<std::size_t>(stop - start));
     if (stop == end) break;
@@ -37,14 +49,22 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
 std::optional<TextInput> TextInput::open(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  std::FILE* const file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  // The size is a hint only: a file may say 0 and hold text, or change.
+  std::string text;
   const auto size = std::filesystem::file_size(path, ec);
-  if (ec) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(size));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return TextInput(std::move(text));
+  if (!ec) text.reserve(static_cast<std::size_t>(size));
+  std::array<char, 1 << 16> chunk;
+  errno = 0;
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) text.append(chunk.data(), got);
+  const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
+  std::fclose(file);
+  TextInput input(std::move(text));
+  input.name_ = path;
+  if (error != 0) input.read_error_ = std::strerror(error);
+  return input;
 }
 
 TextInput TextInput::from_text(std::string contents) { return TextInput(std::move(contents)); }
@@ -69,20 +89,14 @@ void TextInput::back() {
 }
 
 bool TextInput::is_line(std::size_t record) const {
-  if (record >= starts_.size()) return false;
-  const std::size_t at = starts_[record];
-  const bool between_cr_and_crlf = lengths_[record] == 0 && at > 0 && contents_[at - 1] == '\r' &&
-                                   at + 1 < contents_.size() && contents_[at] == '\r' && contents_[at + 1] == '\n';
-  return !between_cr_and_crlf;
+  return record < starts_.size() && !std::binary_search(between_lines_.begin(), between_lines_.end(), record);
 }
 
 std::size_t TextInput::line_number(std::size_t record) const {
-  // Only messages ask for it, so the records before it are counted then.
-  std::size_t line = 0;
-  for (std::size_t r = 0; r <= record && r < starts_.size(); ++r) {
-    if (is_line(r)) ++line;
-  }
-  return std::max<std::size_t>(line, 1);
+  if (starts_.empty()) return 1;
+  record = std::min(record, starts_.size() - 1);
+  const auto gaps = std::upper_bound(between_lines_.begin(), between_lines_.end(), record) - between_lines_.begin();
+  return std::max<std::size_t>(record + 1 - static_cast<std::size_t>(gaps), 1);
 }
 
 namespace {

@@ -18,9 +18,20 @@ namespace qb {
 // lone CR, so files written on Windows or old Macs read like Unix files.
 class TextInput {
  public:
-  // std::nullopt when the file does not exist or cannot be read.
+  // std::nullopt when the file does not exist or cannot be opened. A read
+  // that fails later keeps what was read and the system's reason
+  // (read_error()).
   static std::optional<TextInput> open(const std::string& path);
   static TextInput from_text(std::string contents);
+
+  // The name the file was opened by; empty for a text given in memory.
+  const std::string& name() const { return name_; }
+  // Why the file was not read to its end ("Input/output error").
+  const std::optional<std::string>& read_error() const { return read_error_; }
+  // How the text shows that it is UTF-16, whose records are no text to any
+  // reader here: a byte order mark, or NUL bytes.
+  enum class Utf16Sign { kNone, kByteOrderMark, kNulBytes };
+  Utf16Sign utf16_sign() const { return utf16_sign_; }
 
   // The next record without its line end; std::nullopt at end of file.
   std::optional<std::string> next_record();
@@ -52,7 +63,12 @@ class TextInput {
   std::string contents_;
   std::vector<std::size_t> starts_;
   std::vector<std::size_t> lengths_;
+  // The records that are no line (those of CR CR LF line ends), in order.
+  std::vector<std::size_t> between_lines_;
   std::size_t next_ = 0;
+  std::string name_;
+  std::optional<std::string> read_error_;
+  Utf16Sign utf16_sign_ = Utf16Sign::kNone;
 };
 
 // An output file that cannot be created, written or closed. The message

@@ -24,9 +24,21 @@ std::string later_lines(int count) {
   return ", as do " + std::to_string(count) + " later lines";
 }
 
-std::string long_series_refusal(std::string_view id) {
-  return format_record("(/1x,'Data set refused: series ',a,' holds more than ',i4,' values,'/1x,'the most this program can hold.')",
-                       trim_right(id), kMaxYears);
+namespace {
+
+// The line that names a series, after the message about it.
+std::string named_on(std::optional<std::size_t> line, const char* indent) {
+  if (!line) return {};
+  return format_record("(a,'It is named on line ',a,' of the data file.')", indent, std::to_string(*line));
+}
+
+}  // namespace
+
+std::string long_series_refusal(std::string_view id, std::optional<std::size_t> line) {
+  std::string text = format_record("(/1x,'Data set refused: series ',a,' holds more than ',i4,' values,'/1x,'the most this program can hold.')",
+                                   trim_right(id), kMaxYears);
+  if (line) text += format_record("(1x,'Line ',a,' of the data file holds a value beyond them.')", std::to_string(*line));
+  return text;
 }
 
 void DataSetBuilder::warn(const std::string& text) { tell(text, warnings_); }
@@ -36,9 +48,11 @@ bool DataSetBuilder::refuse(const std::string& text) {
   return false;
 }
 
-bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float> values) {
+bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float> values,
+                         std::optional<std::size_t> named_on_line) {
   if (values.empty()) {
-    warn(format_record("(/1x,'WARNING: Series ',a,' holds no values; it is left out.')", trim_right(id)));
+    warn(format_record("(/1x,'WARNING: Series ',a,' holds no values; it is left out.')", trim_right(id)) +
+         named_on(named_on_line, "          "));
     return true;
   }
   if (static_cast<int>(values.size()) > kMaxYears) return refuse(long_series_refusal(id));
@@ -47,7 +61,8 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float>
   if (first_year < kEarliestYear || last_year > kLatestYear) {
     return refuse(format_record("(/1x,'Data set refused: series ',a,' runs from the year ',a,' to ',a,';'/1x,'this program holds the years ',a,' to ',a,'.')",
                                 trim_right(id), std::to_string(first_year), std::to_string(last_year),
-                                std::to_string(kEarliestYear), std::to_string(kLatestYear)));
+                                std::to_string(kEarliestYear), std::to_string(kLatestYear)) +
+                  named_on(named_on_line, " "));
   }
   if (size() >= kMaxSeriesInSet) {
     return refuse(format_record("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",

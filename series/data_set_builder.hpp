@@ -4,6 +4,7 @@
 // sizes the measurement matrix to the data set.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,8 +24,11 @@ class DataSetBuilder {
   // identifier (a series written twice, say) is kept with a warning naming
   // both. False, with the refusal shown, when the series holds more than
   // kMaxYears values, reaches beyond kEarliestYear .. kLatestYear, or the set
-  // would hold more than kMaxSeriesInSet series.
-  bool add(std::string_view id, int first_year, std::vector<float> values);
+  // would hold more than kMaxSeriesInSet series. `named_on_line`, the line of
+  // the data file (as an editor shows it) that names the series, is named in
+  // the warning of a series without values and in the refusals.
+  bool add(std::string_view id, int first_year, std::vector<float> values,
+           std::optional<std::size_t> named_on_line = std::nullopt);
 
   // Shows a warning or a refusal (rendered records) on the console and keeps
   // it for the report. refuse() returns false, for the caller to pass on.
@@ -55,8 +59,9 @@ class DataSetBuilder {
 // tail of a warning that names the first of several lines.
 std::string later_lines(int count);
 
-// The refusal of a data set holding a series longer than kMaxYears values.
-std::string long_series_refusal(std::string_view id);
+// The refusal of a data set holding a series longer than kMaxYears values;
+// `line` holds the value beyond them.
+std::string long_series_refusal(std::string_view id, std::optional<std::size_t> line = std::nullopt);
 
 // False, with the refusal shown on the console and kept in `warnings`, when
 // the whole set spans more than kMaxYears years.

@@ -1,6 +1,7 @@
 #include "series/data_set_loader.hpp"
 
 #include <cctype>
+#include <optional>
 #include <string>
 
 #include "platform/character_columns.hpp"
@@ -59,8 +60,32 @@ void skip_header_lines(TextInput& input) {
     console().write("(/1x,'The number of header lines must be a whole number.')");
     console().abnormal_termination();
   }
-  for (int i = 0; i < *lines && input.next_record(); ++i) {
+  // Counted as an editor shows them: CR CR LF line ends make an empty record
+  // between two lines, which is no line of its own.
+  for (int skipped = 0; skipped < *lines && input.next_record();) {
+    if (input.is_line(input.position() - 1)) ++skipped;
   }
+}
+
+std::string data_file_named(const TextInput& input) {
+  return input.name().empty() ? std::string("the data file") : "the data file " + input.name();
+}
+
+// A file that no reader can take as text: refused before any layout reads
+// it, since every layout would read it wrong or in part.
+std::optional<std::string> unreadable_file(const TextInput& input) {
+  if (input.read_error()) {
+    return format_record("(/1x,'Data set refused: ',a,' could not be read to its end:'/1x,a,'.')",
+                         data_file_named(input), *input.read_error());
+  }
+  const char* sign = nullptr;
+  switch (input.utf16_sign()) {
+    case TextInput::Utf16Sign::kNone: return std::nullopt;
+    case TextInput::Utf16Sign::kByteOrderMark: sign = "it begins with the byte order mark of UTF-16"; break;
+    case TextInput::Utf16Sign::kNulBytes: sign = "it holds NUL bytes, as UTF-16 text does"; break;
+  }
+  return format_record("(/1x,'Data set refused: ',a,' is saved as UTF-16 text'/1x,'(',a,').'/1x,'Save it as UTF-8 or ASCII text and load it again.')",
+                       data_file_named(input), sign);
 }
 
 // Title lines the file did not have are marked, so that the files written
@@ -143,6 +168,12 @@ LoadStatus loaddat(FormatMenu menu, TextInput& input, DataSet& data, LoadWarning
     show_menu(menu);
     const auto choice = read_choice(menu);
     if (!choice) return LoadStatus::kNothingLoaded;
+    if (*choice >= kRingWidths && *choice <= kMultipleColumns) {
+      if (const auto refusal = unreadable_file(input)) {
+        DataSetBuilder(warnings).refuse(*refusal);
+        return LoadStatus::kNotLoaded;
+      }
+    }
     if (*choice == kSingleColumn || *choice == kMultipleColumns) skip_header_lines(input);
     switch (*choice) {
       case kHelp: dathlp(input); break;

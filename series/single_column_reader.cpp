@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "platform/record_format.hpp"
 #include "series/data_set_builder.hpp"
 #include "series/data_set_loader.hpp"
+#include "series/table_cells.hpp"
 
 namespace qb {
 namespace {
@@ -21,11 +24,11 @@ struct ValueLine {
 };
 
 // The next line that holds a free-form value; std::nullopt at the end of
-// the file.
+// the file (an end-of-file mark ends it too).
 std::optional<ValueLine> next_values(TextInput& input) {
   bool empty_before = false;
   while (auto line = input.next_record()) {
-    auto values = split_free_form(*line);
+    auto values = split_free_form(before_end_of_file_mark(*line, input));
     if (!values.empty()) return ValueLine{std::move(values), std::move(*line), input.position() - 1, empty_before};
     // A file whose lines end in CR CR LF holds an empty record between its
     // lines, which is no line of its own.
@@ -54,6 +57,20 @@ struct DepartingLines {
   }
 };
 
+// How spreadsheets and statistics programs write a value that is missing.
+bool is_missing_value_mark(std::string_view word) {
+  static constexpr std::string_view kMarks[] = {"NA", "NAN", "N/A", "#N/A", "-", "."};
+  for (std::string_view mark : kMarks) {
+    if (word.size() == mark.size() &&
+        std::equal(word.begin(), word.end(), mark.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == b;
+        })) {
+      return true;
+    }
+  }
+  return false;
+}
+
 LoadStatus read_error(DataSetBuilder& builder, const char* message, const std::string& id, int number,
                       const std::string& where) {
   builder.refuse(format_record("(1x,a/8x,'Series: ',a,' Number: ',i5/1x,a)", message, id, number, where));
@@ -66,6 +83,8 @@ LoadStatus read_error(DataSetBuilder& builder, const char* message, const std::s
 LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
   DataSetBuilder builder(warnings);
   std::vector<float> values;
+  // The identifier of the series last read, when it held values.
+  std::string previous_id;
   DepartingLines crowded;
   DepartingLines empty_inside;
   const auto line_of = [&input](std::size_t record) {
@@ -76,6 +95,15 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     // An identifier must not read as a number: a number continues the block.
     const auto id_line = next_values(input);
     if (!id_line) break;
+    // A mark of a missing value taken for an identifier would start a series
+    // at the next value and end the one before it early.
+    if (is_missing_value_mark(id_line->values.front())) {
+      const std::string where = previous_id.empty() ? std::string("where an identifier is due")
+                                                    : "after a value of series " + previous_id;
+      builder.refuse(format_record("(/1x,'Data set refused: line ',a,' of the data file holds \"',a,'\", the mark of a missing value,'/1x,a,'. This program fills no gaps,'/1x,'and the mark is no identifier of a series.')",
+                                   line_of(id_line->record), id_line->values.front(), where));
+      return LoadStatus::kRefused;
+    }
     const std::string id = fixed_columns(id_line->values.front(), kIdLength);
     // Two trees whose identifiers share their first eight columns would
     // become one series.
@@ -86,9 +114,11 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
 
     // A file that ends right after an identifier ends with a series without
     // values.
+    const auto id_line_number = input.line_number(id_line->record);
     const auto year_line = next_values(input);
+    values.clear();
     if (!year_line) {
-      builder.add(id, 0, {});
+      builder.add(id, 0, {}, id_line_number);
       break;
     }
     int first_year = 0;
@@ -101,7 +131,6 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
     // A first value written on the year's line would be lost.
     if (year_line->values.size() > 1) crowded.note(year_line->record);
 
-    values.clear();
     while (const auto line = next_values(input)) {
       float value = 0.0f;
       if (!parse_free_real(line->values.front(), value)) {
@@ -111,12 +140,13 @@ LoadStatus rd1col(TextInput& input, DataSet& data, LoadWarnings* warnings) {
       if (line->values.size() > 1) crowded.note(line->record);
       if (line->after_empty_line && !values.empty()) empty_inside.note(line->record - 1);
       if (static_cast<int>(values.size()) == kMaxYears) {
-        builder.refuse(long_series_refusal(id));
+        builder.refuse(long_series_refusal(id, input.line_number(line->record)));
         return LoadStatus::kRefused;
       }
       values.push_back(value);
     }
-    if (!builder.add(id, first_year, std::move(values))) return LoadStatus::kRefused;
+    previous_id = values.empty() ? std::string() : trim_right(id);
+    if (!builder.add(id, first_year, std::move(values), id_line_number)) return LoadStatus::kRefused;
   }
   crowded.warn(input, builder, "holds more than one value",
                "only the first value of a line is read (a decimal comma?).");

@@ -56,14 +56,19 @@ TEST(MissingValueTest, CountsNegativeValuesInsideSpansOnly) {
 
 TEST(Coverage, FirstYearWithoutSeries) {
   EXPECT_EQ(first_uncovered_year(data_set_of({{1900, 1909, 10}, {1905, 1920, 16}})), std::nullopt);
-  const DataSet groups = data_set_of({{1900, 1909, 10}, {1912, 1920, 9}});
+  // The refusal names the series on either side of the gap: the one that
+  // ends just before it and the one that begins soonest after it.
+  const DataSet groups = data_set_of({{1900, 1905, 6}, {1914, 1920, 7}, {1900, 1909, 10}, {1912, 1920, 9}});
   EXPECT_EQ(first_uncovered_year(groups), 1910);
   testing::ScriptedConsole script;
   testing::ReportCapture report;
   EXPECT_FALSE(can_be_standardised(console(), report.report(), groups));
   EXPECT_FALSE(can_be_standardised(console(), report.report(), DataSet{}));
   EXPECT_EQ(report.text(), to_upper(script.output()));
-  EXPECT_NE(script.output().find(" No series covers the year   1910.\n"), std::string::npos);
+  EXPECT_NE(script.output().find(" No series covers the year   1910.\n"
+                                 " Series S2 ends in the year 1909, series S3 begins in the year 1912.\n"
+                                 " The data set falls apart"),
+            std::string::npos);
   EXPECT_NE(script.output().find(" No series were read from the data file"), std::string::npos);
 }
 

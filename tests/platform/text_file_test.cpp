@@ -32,6 +32,15 @@ TEST(TextInput, MixedLineEndsAndBackAtTheEnd) {
   }
   in.back();  // after the end: the last record again
   EXPECT_EQ(in.next_record(), "b");
+  // Line numbers as an editor shows them: CR CR LF makes an empty record
+  // that is no line.
+  const auto crcrlf = TextInput::from_text("a\r\r\nb\r\r\n\nc");
+  const std::size_t lines[] = {1, 1, 2, 2, 3, 4};
+  for (std::size_t r = 0; r < 6; ++r) {
+    EXPECT_EQ(crcrlf.line_number(r), lines[r]) << r;
+    EXPECT_EQ(crcrlf.is_line(r), r != 1 && r != 3) << r;
+  }
+  EXPECT_EQ(crcrlf.line_number(99), 4u);
 }
 
 TEST(TextInput, BackAndRewind) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "series/decadal_format.hpp"
 #include "tests/support/test_support.hpp"
 
@@ -110,6 +112,41 @@ TEST(LoaderMenu, InteractiveMenuWaitsForANumber) {
   const auto wrong = load_file("tucson1.crn", "9\n\n2\n", FormatMenu::kInteractive);
   EXPECT_NE(wrong.output.find("WARNING: You must enter a value between 0 and 4"), std::string::npos);
   EXPECT_EQ(wrong.status, LoadStatus::kLoaded);
+}
+
+// A file saved as UTF-16, or one whose reading failed, would be read wrong or
+// in part by every layout: refused, naming the file and the reason.
+TEST(LoaderMenu, FilesThatAreNoReadableTextAreRefusedInEveryLayout) {
+  testing::ScratchDirectory dir;
+  const std::string ascii = "AA01    1950   104 -9999\n";
+  std::string le = "\xFF\xFE";
+  std::string be = "\xFE\xFF";
+  std::string bare;
+  for (char c : ascii) {
+    le += std::string{c, '\0'};
+    be += std::string{'\0', c};
+    bare += std::string{c, '\0'};
+  }
+  const std::string mark = " is saved as UTF-16 text\n (it begins with the byte order mark of UTF-16).\n"
+                           " Save it as UTF-8 or ASCII text and load it again.\n";
+  const std::string nul = " is saved as UTF-16 text\n (it holds NUL bytes, as UTF-16 text does).\n"
+                          " Save it as UTF-8 or ASCII text and load it again.\n";
+  for (const char* layout : {"1\n", "2\n", "3\n0\n", "4\n0\n2\nNA\n"}) {
+    for (const auto& [name, text, reason] : {std::tuple{"le.rwl", le, mark}, std::tuple{"be.rwl", be, mark},
+                                             std::tuple{"bare.rwl", bare, nul}}) {
+      testing::write_file(dir.file(name), text);
+      const auto r = load(*TextInput::open(dir.file(name)), layout);
+      EXPECT_EQ(r.status, LoadStatus::kNotLoaded) << name << layout;
+      EXPECT_EQ(r.warnings, std::vector<std::string>{"\n Data set refused: the data file " + dir.file(name) + reason})
+          << layout;
+      EXPECT_EQ(r.output.find("successfully"), std::string::npos);
+    }
+    // The kernel refuses to read this file's first bytes (an unmapped address).
+    const auto failed = load(*TextInput::open("/proc/self/mem"), layout);
+    EXPECT_EQ(failed.status, LoadStatus::kNotLoaded);
+    EXPECT_EQ(failed.warnings, std::vector<std::string>{"\n Data set refused: the data file /proc/self/mem could not be read to its end:\n"
+                                                        " Input/output error.\n"});
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -510,7 +547,8 @@ TEST(LoaderBounds, YearsBeyondTheDecadalYearFieldsAreRefused) {
   EXPECT_EQ(r.status, LoadStatus::kRefused);
   const std::string refusal =
       "\n Data set refused: series BIG runs from the year 2147483640 to 2147483649;\n"
-      " this program holds the years -9999 to 9999.\n";
+      " this program holds the years -9999 to 9999.\n"
+      " It is named on line 1 of the data file.\n";
   EXPECT_NE(r.output.find(refusal), std::string::npos);
   // The reason reaches the report.
   EXPECT_EQ(r.warnings, std::vector<std::string>{refusal});
@@ -556,7 +594,8 @@ TEST(LoaderSingleColumn, BlocksOfIdentifierYearAndValues) {
                       "          an identifier is one word of at most 8 columns.\n",
                       "\n WARNING: Line 8 of the data file, \"bbscdef, more words\", gives the identifier bbscdef;\n"
                       "          an identifier is one word of at most 8 columns.\n",
-                      "\n WARNING: Series dangling holds no values; it is left out.\n",
+                      "\n WARNING: Series dangling holds no values; it is left out.\n"
+                      "          It is named on line 11 of the data file.\n",
                       "\n WARNING: Line 6 of the data file holds more than one value;\n"
                       "          only the first value of a line is read (a decimal comma?).\n",
                       "\n WARNING: Line 5 of the data file is empty between two values of a series;\n"
@@ -574,10 +613,12 @@ TEST(LoaderSingleColumn, BlocksWithoutValuesAndIdentifiersBeyondAscii) {
   // Eight columns, however many bytes.
   EXPECT_EQ(r.data.ids[0], "\u00D1and\u00FA   ");
   EXPECT_EQ(r.data.ids[1], "TOOLONG\u00C4");
-  expect_warnings(r, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
+  expect_warnings(r, {"\n WARNING: Series EMPTY holds no values; it is left out.\n"
+                      "          It is named on line 1 of the data file.\n",
                       "\n WARNING: Line 6 of the data file, \"TOOLONG\u00C4\u00C4\", gives the identifier TOOLONG\u00C4;\n"
                       "          an identifier is one word of at most 8 columns.\n",
-                      "\n WARNING: Series LAST holds no values; it is left out.\n"});
+                      "\n WARNING: Series LAST holds no values; it is left out.\n"
+                      "          It is named on line 9 of the data file.\n"});
 }
 
 TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
@@ -598,6 +639,28 @@ TEST(LoaderSingleColumn, AFirstYearThatIsNotANumberStopsLoading) {
                           "             Hit RETURN to Continue"),
             std::string::npos);
   EXPECT_EQ(r.data.ns(), 1);
+
+  // A missing value's mark is no identifier: the value after it would start
+  // a series of its own.
+  const auto marked = load_text("EGL101B\n1834\n120\n130\nNA\n118\n119\nEGL102A\n1834\n100\n", "3\n0\n");
+  EXPECT_EQ(marked.status, LoadStatus::kRefused);
+  EXPECT_EQ(marked.warnings, std::vector<std::string>{"\n Data set refused: line 5 of the data file holds \"NA\", the mark of a missing value,\n"
+                                                      " after a value of series EGL101B. This program fills no gaps,\n"
+                                                      " and the mark is no identifier of a series.\n"});
+  for (const char* mark : {"nan", "N/A", "-", "."}) {
+    const auto other = load_text(std::string(mark) + "\n1834\n120\n", "3\n0\n");
+    EXPECT_EQ(other.status, LoadStatus::kRefused) << mark;
+    EXPECT_NE(other.output.find("line 1 of the data file holds \"" + std::string(mark) + "\", the mark of a missing value,\n"
+                                " where an identifier is due."),
+              std::string::npos);
+  }
+  // A Ctrl-Z ending the file is no identifier, nor part of the last value.
+  for (const char* end : {"0.2\n\x1A", "0.2\x1A\n", "0.2\n\x1A\n\n"}) {
+    const auto z = load_text("A\n1900\n0.1\n" + std::string(end), "3\n0\n");
+    EXPECT_EQ(z.status, LoadStatus::kLoaded);
+    EXPECT_EQ(z.data.spans[0].count, 2);
+    EXPECT_TRUE(z.warnings.empty());
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -664,11 +727,40 @@ TEST(LoaderMultipleColumns, SentinelsAsterisksAndEmptyCells) {
   EXPECT_EQ(csv.data.spans[1].count, 2);
   EXPECT_EQ(csv.data.x(1, 1), 1.1f);
 
+  // Where a TAB, a comma or a semicolon separates the cells (as the names
+  // line shows), each one ends one cell: two in a row hold an empty cell, and
+  // every value stays in its column and year.
+  for (const char separator : {'\t', ',', ';'}) {
+    std::string table = "Year A B C\n1950 1.0  3.0\n1951 1.1 2.1 3.1\n1952  2.2 3.2\n1953  2.3 \n";
+    for (std::size_t at = table.find(' '); at != std::string::npos; at = table.find(' ', at + 1)) {
+      table[at] = separator;
+    }
+    const auto t = load_text(table, "4\n0\n4\nNA\n");
+    ASSERT_EQ(t.status, LoadStatus::kLoaded) << separator;
+    EXPECT_TRUE(t.warnings.empty());
+    ASSERT_EQ(t.data.ns(), 3);
+    EXPECT_EQ(t.data.spans[0].first_year, 1950);
+    EXPECT_EQ(t.data.spans[0].count, 2);
+    EXPECT_EQ(t.data.spans[1].first_year, 1951);
+    EXPECT_EQ(t.data.spans[1].count, 3);
+    EXPECT_EQ(t.data.x(2, 1), 2.3f);
+    EXPECT_EQ(t.data.spans[2].first_year, 1950);
+    EXPECT_EQ(t.data.spans[2].count, 3);
+    EXPECT_EQ(t.data.x(0, 2), 3.0f);
+  }
+  // Blanks and quotes around a cell are no part of it; a separator inside
+  // quotes is.
+  const auto quoted = load_text("\"Year\", \"Tree 1\" ,\"Tree, 2\"\n1950 , \"5.1\",  5.2 \n", "4\n0\n3\nNA\n");
+  ASSERT_EQ(quoted.data.ns(), 2);
+  EXPECT_EQ(quoted.data.ids[1], "Tree, 2 ");
+  EXPECT_EQ(quoted.data.x(0, 0), 5.1f);
+
   // A column of sentinels is no series.
   const auto s = load_text("YEAR A1 A2\n1900 -9.9 1.0\n1901 -9.9 1.2\n", "4\n0\n3\n-9.9\n");
   ASSERT_EQ(s.status, LoadStatus::kLoaded);
   ASSERT_EQ(s.data.ns(), 1);
-  expect_warnings(s, {"\n WARNING: Series A1 holds no values; it is left out.\n"});
+  expect_warnings(s, {"\n WARNING: Series A1 holds no values; it is left out.\n"
+                      "          It is named on line 1 of the data file.\n"});
   EXPECT_EQ(s.data.ids[0], "A2      ");
   expect_whole(s.data, 1900, 1901);
 
@@ -704,6 +796,38 @@ TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
   EXPECT_EQ(refusal("Y A B\n1900 1.0 2.0 3.0 4.0\n", "5\nNA\n"),
             "\n Data set refused: line 1 of the data file, the names of the columns,\n"
             " holds 3 names where the file has 5 columns.\n");
+  // One column too many is no table with row names when the records are as
+  // long as the names line: each series would take its neighbour's name.
+  EXPECT_NE(refusal("Y A B\n1900 1.0 2.0\n", "4\nNA\n").find("holds 3 names where the file has 4 columns."),
+            std::string::npos);
+  // An empty cell past the last column is a cell too: the value before it
+  // may be its neighbour's.
+  EXPECT_EQ(refusal("Year,RAG30A,RAG29A\n1951,5.5,5.6\n1952,5.86,5.86,\n", "3\nNA\n"),
+            "\n Data set refused: line 3 of the data file holds 4 cells where the file has 3 columns\n"
+            " (a record holds no more cells than the names line, empty ones included).\n");
+  // Between names separated by blanks, a run of TABs is one separator, so a
+  // short line written with TABs may have lost a cell anywhere.
+  EXPECT_NE(refusal("Y A B\n1900\t1.0\t\t\n", "3\nNA\n").find("line 2 of the data file holds 2 of the 3 cells of a record, separated by TABs,"),
+            std::string::npos);
+  EXPECT_EQ(refusal("Y A\n9999 1.0\n10000 1.0\n", "2\nNA\n"),
+            "\n Data set refused: line 3 of the data file holds the year 10000;\n"
+            " this program holds the years -9999 to 9999.\n");
+  // A names line that is the first record (the names line missing, or
+  // counted among the header lines) would lose its year and name every
+  // series after a value.
+  EXPECT_EQ(refusal("1953 7.38 4.56\n1954 7.1 4.2\n", "3\nNA\n"),
+            "\n Data set refused: line 1 of the data file, read as the names of the columns,\n"
+            " reads as the record of the year 1953: the names line is missing,\n"
+            " or was counted among the header lines to skip.\n");
+  // So does one whose next record repeats it, or one record short.
+  EXPECT_NE(refusal("1953,7.38,,4.56\n1953,7.38,,4.56\n1954,7.1,4.2,4.0\n", "4\nNA\n").find("record of the year 1953"),
+            std::string::npos);
+  EXPECT_NE(refusal("1953 7.38\n1954 7.1 4.2\n", "3\nNA\n").find("record of the year 1953"), std::string::npos);
+  const auto counted = load_file("co021.csv", "4\n1\n36\nNA\n");
+  EXPECT_EQ(counted.status, LoadStatus::kRefused);
+  EXPECT_NE(counted.output.find("line 2 of the data file, read as the names of the columns,\n"
+                                " reads as the record of the year 1176"),
+            std::string::npos);
 
   // A table written with row names has no name over the year column.
   const auto named = load_text("A B\n1900 1.0 2.0\n", "4\n0\n3\nNA\n");
@@ -712,6 +836,45 @@ TEST(LoaderMultipleColumns, RecordsThatWouldMoveRingsRefuseTheSet) {
   EXPECT_EQ(named.data.ids[1], "B       ");
   expect_warnings(named, {"\n WARNING: Line 1 of the data file, the names of the columns, holds one name\n"
                           "          fewer than the 3 columns: they are read as the names of the series.\n"});
+}
+
+// Sound tables with the quirks of their writers read as the same table
+// without them, to every value: a separator ending every line, the names
+// line included; a Ctrl-Z or lines of separators after the last record; CR
+// CR LF line ends, with header lines counted as an editor shows them.
+TEST(LoaderMultipleColumns, SoundTablesReadLikeTheTableWithoutTheirQuirk) {
+  const std::string plain = "Year,A,B\n1950,5.1,\n1951,5.5,5.6\n1952,5.7,5.8\n";
+  const auto expected = load_text(plain, "4\n0\n3\nNA\n");
+  ASSERT_EQ(expected.status, LoadStatus::kLoaded);
+  const auto crcrlf = [](std::string text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3)) text.insert(at, "\r\r");
+    return text;
+  };
+  const struct {
+    std::string text;
+    std::string header_lines;
+  } quirks[] = {
+      {"Year,A,B,\n1950,5.1,,\n1951,5.5,5.6,\n1952,5.7,5.8,\n", "0"},
+      {"Year\tA\tB\t\n1950\t5.1\t\t\n1951\t5.5\t5.6\t\n1952\t5.7\t5.8\t\n", "0"},
+      {plain + "\x1A", "0"},
+      {plain.substr(0, plain.size() - 1) + "\x1A\n", "0"},
+      {plain + ",,\n , ,\n\n", "0"},
+      {crcrlf("a site\nmeasured 2001\n" + plain), "2"},
+  };
+  for (const auto& quirk : quirks) {
+    const auto r = load_text(quirk.text, "4\n" + quirk.header_lines + "\n3\nNA\n\n\n");
+    EXPECT_EQ(r.status, LoadStatus::kLoaded) << quirk.text;
+    EXPECT_TRUE(r.warnings.empty()) << quirk.text;
+    EXPECT_EQ(r.data.ns(), 2) << quirk.text;
+    if (r.data.ns() != 2) continue;
+    for (int s = 0; s < 2; ++s) {
+      const auto i = static_cast<std::size_t>(s);
+      EXPECT_EQ(r.data.ids[i], expected.data.ids[i]);
+      EXPECT_EQ(r.data.spans[i].first_year, expected.data.spans[i].first_year) << quirk.text;
+      EXPECT_EQ(r.data.spans[i].count, expected.data.spans[i].count) << quirk.text;
+      for (int row = 0; row < r.data.spans[i].count; ++row) EXPECT_EQ(r.data.x(row, s), expected.data.x(row, s));
+    }
+  }
 }
 
 TEST(LoaderMultipleColumns, CellsThatDoNotConvert) {
@@ -727,9 +890,14 @@ TEST(LoaderMultipleColumns, CellsThatDoNotConvert) {
   EXPECT_EQ(years.status, LoadStatus::kNotLoaded);
   EXPECT_EQ(years.warnings, std::vector<std::string>{"\n Error reading time steps\n"
                                                      " Line 3 of the data file: the year \"year\" does not read as a whole number.\n"});
-  // A longer cell converts whole; the sentinel test looks at eight characters.
-  const auto wide = load_text("Y A\n1900 0.12345678\n", "4\n0\n2\nNA\n");
+  // A cell is the sentinel only as a whole: a value that begins like it is
+  // a value, and a long sentinel is compared whole.
+  const auto wide = load_text("Y A\n1900 0.12345678\n1901 0.123456\n", "4\n0\n2\n0.123456\n");
+  ASSERT_EQ(wide.data.ns(), 1);
+  EXPECT_EQ(wide.data.spans[0].count, 1);
   EXPECT_EQ(wide.data.x(0, 0), 0.12345678f);
+  const auto longer = load_text("Y A\n1900 0.5\n1901 -999.00000\n", "4\n0\n2\n-999.00000\n");
+  EXPECT_EQ(longer.data.spans[0].count, 1);
 }
 
 TEST(LoaderMultipleColumns, ACountThatIsNotANumberEndsTheRun) {
