@@ -212,8 +212,7 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
       case LineRole::kRefuses:
         series.end = SeriesEnd::kRefused;
         series.reason = verdict.reason;
-        // The series named is the one of the line named.
-        series.id = verdict.reason.record == line.record || !so_far.started ? line.head.id : so_far.head.id;
+        series.id = verdict.of_series ? so_far.head.id : line.head.id;
         return series;
       case LineRole::kEndsSeries:
         input.back();
@@ -227,7 +226,9 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
 
     // The values of a line out of its columns are its numbers.
     std::optional<DecadalLine> by_numbers;
-    if (line.out_of_columns) by_numbers = read_by_numbers(layout, line, verdict.role == LineRole::kStartsSeries).line;
+    if (line.out_of_columns || line.run_on) {
+      by_numbers = read_by_numbers(layout, line, verdict.role == LineRole::kStartsSeries).line;
+    }
     const DecadalLine& fields = by_numbers ? *by_numbers : line;
     const ValueRun& run = verdict.run;
     for (int j = run.first_slot; j < run.first_slot + run.slots; ++j) {

@@ -91,32 +91,44 @@ void clear_fields(DecadalLine& line) {
 
 Field read_field(std::string_view text) {
   // A TAB is a blank to a numeric field, as to every formatted read.
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  std::size_t i = first;
-  const bool negative = text[i] == '-';
-  if (is_sign(text[i])) ++i;
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t first = 0;
+  std::size_t end = text.size();
+  while (first < end && blank(text[first])) ++first;
+  while (end > first && blank(text[end - 1])) --end;
+  if (first == end) return {};
+  // The digits with an optional sign, the blanks between them left out; and
+  // whether every word between blanks is a number of its own.
+  const bool negative = text[first] == '-';
+  std::size_t i = is_sign(text[first]) ? first + 1 : first;
   bool split = false;
-  bool blank_since_digit = false;
+  bool words_are_numbers = true;
+  bool word_has_digit = i > first ? false : true;
   int digits = 0;
   long long value = 0;
-  for (; i <= last; ++i) {
+  for (; i < end; ++i) {
     const char c = text[i];
-    if (c == ' ' || c == '\t') {
-      blank_since_digit = true;
+    if (blank(c)) {
+      if (!blank(text[i - 1]) && !word_has_digit) words_are_numbers = false;
+      split = true;
+      word_has_digit = false;
+      continue;
+    }
+    if (is_sign(c) && blank(text[i - 1])) {
+      // A signed word after a blank: the field holds several numbers.
+      words_are_numbers = words_are_numbers && i + 1 < end && is_digit(text[i + 1]);
+      digits = kMaxDigits + 1;  // no number of its own
       continue;
     }
     if (!is_digit(c)) return {FieldState::kUnreadable, 0};
-    // Blanks between the sign and a digit, or between two digits.
-    if (blank_since_digit || (digits == 0 && i > first + 1)) split = true;
-    blank_since_digit = false;
-    if (++digits > kMaxDigits) return {FieldState::kUnreadable, 0};
-    value = value * 10 + (c - '0');
+    word_has_digit = true;
+    if (++digits <= kMaxDigits) value = value * 10 + (c - '0');
   }
-  if (digits == 0) return {FieldState::kUnreadable, 0};
-  const int v = static_cast<int>(negative ? -value : value);
-  return {split ? FieldState::kSplit : FieldState::kNumber, v};
+  const bool number = digits > 0 && digits <= kMaxDigits;
+  if (!split) return number ? Field{FieldState::kNumber, static_cast<int>(negative ? -value : value)}
+                            : Field{FieldState::kUnreadable, 0};
+  if (!number && !words_are_numbers) return {FieldState::kUnreadable, 0};
+  return {FieldState::kSplit, number ? static_cast<int>(negative ? -value : value) : 0};
 }
 
 DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, std::size_t record) {
@@ -179,16 +191,37 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
     }
   }
   line.converted = line.year_reads && fields_read;
-  // A ring width that does not fill its field and runs on past column 72
-  // is a line shifted to the right, as much as a blank between its digits
-  // is. (A chronology's depth runs into whatever follows the ten slots.)
-  const std::size_t end = layout.fields_end();
-  const std::size_t last_field = layout.value_column(kSlotsPerLine - 1);
-  if (layout.widths && !split && columns[last_field] == ' ' && is_digit(columns[end - 1]) && is_digit(columns[end])) {
-    note_split(last_field, layout.value_width + 1);
-  }
   line.out_of_columns = line.converted && split;
-  line.past_fields = number_past_fields(layout, columns, line.out_of_columns);
+  // The last number of the line running on from a field it does not fill
+  // into the next, which it does not fill either, may be a line shifted to
+  // the right: its numbers tell. (A number that fills its field may touch
+  // the one before it, and an end mark may stand against the value before.)
+  if (line.converted && !split) {
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // the fields in order, then the one after them
+    for (int j = 0; j < kSlotsPerLine; ++j) {
+      spans.emplace_back(layout.value_column(j), layout.value_width);
+      if (layout.depth_width > 0) spans.emplace_back(layout.depth_column(j), layout.depth_width);
+    }
+    std::size_t last = spans.size();
+    while (last > 0 && all_blank(view.substr(spans[last - 1].first, spans[last - 1].second))) --last;
+    spans.emplace_back(layout.fields_end(), layout.value_width);
+    const auto runs_on = [&](std::size_t a) {
+      const auto [left, left_width] = spans[a];
+      const auto [right, right_width] = spans[a + 1];
+      const Field f = read_field(view.substr(right, right_width));
+      return columns[left] == ' ' && is_digit(columns[right - 1]) && is_digit(columns[right]) &&
+             columns[right + right_width - 1] == ' ' && !(layout.widths && is_end_mark(f.value));
+    };
+    // The last number is the digits that ran on, or it runs on past the ten slots.
+    std::optional<std::size_t> at;
+    if (last > 1 && runs_on(last - 2)) at = last - 2;
+    if (!at && last == spans.size() - 1 && runs_on(last - 1)) at = last - 1;
+    if (at) {
+      line.run_on = true;
+      note_split(spans[*at].first, spans[*at].second + spans[*at + 1].second);
+    }
+  }
+  line.past_fields = number_past_fields(layout, columns, line.out_of_columns || line.run_on);
   return line;
 }
 

@@ -63,10 +63,14 @@ struct DecadalLine {
   bool converted = false;
   // A TAB stands among the year and value columns.
   bool tab_in_fields = false;
-  // Converted, but a field holds digits split by blanks, or the last
-  // field's number runs on past its column: the fields are not in their
-  // columns. The column (from 0) and width of the first such field.
+  // Converted, but a field holds digits split by blanks: the fields are not
+  // in their columns.
   bool out_of_columns = false;
+  // Converted, but the line's last number runs on from a field it does not
+  // fill into the next: the line may be shifted, or its numbers run
+  // together; read by its numbers only when they are its decade's values.
+  bool run_on = false;
+  // The column (from 0) and width of the first field out of its columns.
   std::size_t misfit_column = 0;
   std::size_t misfit_width = 0;
   std::optional<UnreadNumber> past_fields;

@@ -47,6 +47,7 @@ IdMatch compare_ids(const LineHead& a, const LineHead& b) {
   return match;
 }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_end_mark(int v) { return v == kStopHundredths || v == kStopThousandths; }
 EndMark end_mark_of(int v) { return v == kStopThousandths ? EndMark::kThousandths : EndMark::kHundredths; }
 
@@ -83,8 +84,9 @@ bool repeats(const DecadalLayout& layout, const DecadalLine& a, const DecadalLin
 // when it is not in its columns (nothing when they do not fit its decade).
 const DecadalLine* fields_of(const DecadalLayout& layout, const DecadalLine& line, bool first_line,
                              std::optional<DecadalLine>& storage) {
-  if (!line.out_of_columns) return &line;
+  if (!line.out_of_columns && !line.run_on) return &line;
   storage = read_by_numbers(layout, line, first_line).line;
+  if (!storage && line.run_on) return &line;
   return storage ? &*storage : nullptr;
 }
 
@@ -279,19 +281,22 @@ Values index_values(const DecadalLine& line, const SeriesSoFar& series) {
 
 // The field named when a data line does not convert: the year field when
 // the year does not read, else the first value or depth field that does not.
-LineNote unreadable_field(const DecadalLayout& layout, const DecadalLine& line, std::optional<long long> due) {
+// `due` is the decade the line stands for, when it is known.
+LineNote unreadable_field(const DecadalLayout& layout, const DecadalLine& line, std::optional<long long> due,
+                          bool stands_for_due = false) {
   why::UnreadableField f;
   const std::string& text = line.text_of_fields();
   if (!line.year_reads) {
     const std::size_t first = line.head.id_columns;
     f.field = std::string(columns_of(text, first, layout.fields_column - first));
-    f.split = line.year_state == FieldState::kSplit;
+    if (line.year_state == FieldState::kSplit) f.trouble = why::UnreadableField::Trouble::kSplit;
     f.year = due;
     return at(line, std::move(f));
   }
   // Ring-width values begin in column 13 at the line's own year; chronology
   // slots stand at their calendar places in the decade.
-  const long long base = layout.widths ? line.year : line.year - decade_slot(line.year) + 1;
+  long long base = layout.widths ? line.year : line.year - decade_slot(line.year) + 1;
+  if (stands_for_due && due) base = *due;
   for (int j = 0; j < kSlotsPerLine; ++j) {
     const auto k = static_cast<std::size_t>(j);
     std::size_t column = layout.value_column(j);
@@ -316,8 +321,12 @@ LineNote unreadable_field(const DecadalLayout& layout, const DecadalLine& line, 
 // series, or of the line after it). Below the title lines at the top of the
 // file, so is a ring-width line whose last value is an end mark: a series of
 // one line. Title lines carry none of these.
-std::optional<LineNote> unreadable_data_line(const DecadalLayout& layout, const DecadalLine& line,
-                                             const SeriesSoFar& series, const LinesAhead& ahead) {
+struct Unreadable {
+  LineNote note;
+  bool of_series = false;  // a line of the series being read
+};
+std::optional<Unreadable> unreadable_data_line(const DecadalLayout& layout, const DecadalLine& line,
+                                               const SeriesSoFar& series, const LinesAhead& ahead) {
   const auto unreadable = [](FieldState s) { return s == FieldState::kUnreadable; };
   const bool values_read = std::none_of(line.state.begin(), line.state.end(), unreadable) &&
                            std::none_of(line.depth_state.begin(), line.depth_state.end(), unreadable);
@@ -325,26 +334,44 @@ std::optional<LineNote> unreadable_data_line(const DecadalLayout& layout, const 
     if (series.started) {
       if (compare_ids(series.head, line.head) != IdMatch::kOther &&
           (!line.year_reads || line.year == series.due_year)) {
-        return unreadable_field(layout, line, series.due_year);
+        return Unreadable{unreadable_field(layout, line, series.due_year), true};
       }
     } else if (const DecadalLine* after = ahead(1)) {
       if (after->year_reads && compare_ids(line.head, after->head) != IdMatch::kOther &&
           (!line.year_reads || after->year == next_decade(line.year))) {
         // The first line holds (part of) the decade before the next line's.
-        return unreadable_field(layout, line, static_cast<long long>(after->year) - 10);
+        return Unreadable{unreadable_field(layout, line, static_cast<long long>(after->year) - 10)};
+      }
+    }
+  }
+  // Inside a series, a line followed by the series' next line but one (its
+  // identifier, the decade after the one due) stands for the decade due,
+  // however its identifier and year have been shifted.
+  if (series.started) {
+    for (std::size_t k = 1;; ++k) {
+      const DecadalLine* after = ahead(k);
+      if (!after || !holds_nothing(*after)) {
+        if (after && after->converted && after->year == series.due_year + 10 &&
+            compare_ids(series.head, after->head) != IdMatch::kOther) {
+          return Unreadable{unreadable_field(layout, line, series.due_year, true), true};
+        }
+        break;
       }
     }
   }
   // Below the data lines a year followed by fields run together by a TAB is
   // a data line, whatever its last field reads as.
-  if (line.year_reads && line.tab_in_fields && series.data_line_in_file) return at(line, why::TabInFields{});
+  if (line.year_reads && line.tab_in_fields && series.data_line_in_file) {
+    return Unreadable{at(line, why::TabInFields{})};
+  }
   if (layout.widths && (line.year_reads || series.data_line_in_file)) {
     for (int j = kSlotsPerLine - 1; j >= 0; --j) {
       if (is_blank(line, j)) continue;
       if (!is_end_mark(line, j)) break;
+      const bool of_series = series.started && compare_ids(series.head, line.head) != IdMatch::kOther;
       std::optional<long long> due;
-      if (series.started && compare_ids(series.head, line.head) != IdMatch::kOther) due = series.due_year;
-      return unreadable_field(layout, line, due);
+      if (of_series) due = series.due_year;
+      return Unreadable{unreadable_field(layout, line, due), of_series};
     }
   }
   return std::nullopt;
@@ -366,7 +393,7 @@ class Judging {
     return *match_;
   }
   bool other_decade() const { return started() && raw.year != series.due_year; }
-  const std::optional<LineNote>& unreadable() const {
+  const std::optional<Unreadable>& unreadable() const {
     if (!unreadable_) unreadable_ = unreadable_data_line(layout, raw, series, ahead_);
     return *unreadable_;
   }
@@ -374,8 +401,10 @@ class Judging {
     if (!by_numbers_) by_numbers_ = read_by_numbers(layout, raw, !started());
     return *by_numbers_;
   }
+  // The line is read by its numbers.
+  bool by_its_numbers() const { return (raw.out_of_columns || raw.run_on) && by_numbers().line; }
   // The fields the values are read from.
-  const DecadalLine& line() const { return raw.out_of_columns ? *by_numbers().line : raw; }
+  const DecadalLine& line() const { return by_its_numbers() ? *by_numbers().line : raw; }
   const Values& values() const {
     if (!values_) {
       values_ = layout.widths ? widths_values(layout, line(), series, ahead_) : index_values(line(), series);
@@ -387,7 +416,7 @@ class Judging {
  private:
   const LinesAhead& ahead_;
   mutable std::optional<IdMatch> match_;
-  mutable std::optional<std::optional<LineNote>> unreadable_;
+  mutable std::optional<std::optional<Unreadable>> unreadable_;
   mutable std::optional<LineByNumbers> by_numbers_;
   mutable std::optional<Values> values_;
 };
@@ -409,6 +438,13 @@ bool repeats_line_before(J j) {
   return j.other_decade() && j.series.previous && repeats(j.layout, *j.series.previous, j.raw);
 }
 bool tab_among_fields(J j) { return j.raw.tab_in_fields; }
+// A line out of its columns whose year touches its first value may have
+// its year shifted too, unless it is the year due.
+bool year_runs_into_values(J j) {
+  const std::size_t c = j.layout.fields_column;
+  return (j.raw.out_of_columns || j.raw.run_on) && is_digit(j.raw.columns[c - 1]) && is_digit(j.raw.columns[c]) &&
+         !(j.started() && j.raw.year == j.series.due_year);
+}
 bool numbers_do_not_fit(J j) { return j.raw.out_of_columns && !j.by_numbers().line; }
 // The blank fields that closed the line before are inside the series now.
 bool blank_index_before(J j) { return !j.layout.widths && j.started() && j.series.blank_tail > 0; }
@@ -418,17 +454,25 @@ bool first_other_decade(J j) { return j.other_decade() && !j.series.has_noted<wh
 bool first_other_case(J j) { return j.match() == IdMatch::kOtherCase && !j.series.has_noted<why::OtherCase>(); }
 bool first_tab_after_id(J j) { return !j.raw.fields.empty() && !j.series.has_noted<why::TabAfterIdentifier>(); }
 bool first_number_past(J j) { return j.raw.past_fields && !j.series.has_noted<why::NumberPastFields>(); }
-bool out_of_columns(J j) { return j.raw.out_of_columns; }
+bool out_of_columns(J j) { return j.by_its_numbers(); }
 
 LineNote ends_at_block(J j) { return j.note(why::EndsWithoutMark{why::Ending::kColumnBlock}); }
 LineNote ends_at_titles(J j) { return j.note(why::EndsWithoutMark{why::Ending::kTitleLines}); }
 LineNote ends_at_identifier(J j) { return j.note(why::EndsWithoutMark{why::Ending::kOtherIdentifier}); }
 LineNote ends_at_header(J j) { return j.note(why::EndsWithoutMark{why::Ending::kNextHeader}); }
-LineNote unreadable(J j) { return *j.unreadable(); }
+LineNote unreadable(J j) { return j.unreadable()->note; }
 LineNote repeated(J j) { return j.note(why::RepeatsLine{j.raw.year}); }
 LineNote tab(J j) { return j.note(why::TabInFields{}); }
 std::string misfit_text(J j) {
   return std::string(columns_of(j.raw.text_of_fields(), j.raw.misfit_column, j.raw.misfit_width));
+}
+LineNote year_runs_on(J j) {
+  const std::size_t first = j.raw.head.id_columns;
+  why::UnreadableField f;
+  f.field = std::string(columns_of(j.raw.text_of_fields(), first, j.layout.fields_column - first));
+  f.trouble = why::UnreadableField::Trouble::kRunsOn;
+  if (j.started()) f.year = j.series.due_year;
+  return j.note(f);
 }
 LineNote numbers_misfit(J j) {
   const long long year = j.started() ? j.series.due_year : j.raw.year;
@@ -473,6 +517,7 @@ constexpr Check kChecks[] = {
     {decade_after_titles,   LineRole::kEndsSeries,  ends_at_header},
     {repeats_line_before,   LineRole::kRepeated,    repeated},
     {tab_among_fields,      LineRole::kRefuses,     tab},
+    {year_runs_into_values, LineRole::kRefuses,     year_runs_on},
     {numbers_do_not_fit,    LineRole::kRefuses,     numbers_misfit},
     {blank_index_before,    LineRole::kRefuses,     blank_before},
     {values_refuse,         LineRole::kRefuses,     values_refusal},
@@ -498,6 +543,8 @@ LineVerdict judge_line(const DecadalLayout& layout, const DecadalLine& line, con
     }
     verdict.role = check.role;
     if (check.reason) verdict.reason = check.reason(j);
+    // A refusal of a line that does not read may name a line of another series.
+    verdict.of_series = series.started && (check.holds != data_line_unreadable || j.unreadable()->of_series);
     return verdict;
   }
   // A data line: the warnings its values bring follow those of the line.

@@ -81,9 +81,12 @@ struct EndsWithoutMark {
 
 // The data set is refused.
 struct UnreadableField {
+  enum class Trouble { kNoNumber, kSplit, kRunsOn };
   std::optional<long long> year;
   std::string field;
-  bool split = false;  // its digits are split by blanks
+  // No number; digits split by blanks; a year whose number runs on into the
+  // values of a line out of its columns.
+  Trouble trouble = Trouble::kNoNumber;
 };
 struct TabInFields {};
 struct OverfullFirstLine {
@@ -169,6 +172,7 @@ struct LineVerdict {
   ValueRun run;                 // kStartsSeries, kContinues
   std::vector<LineNote> notes;  // warnings about the line
   LineNote reason;              // kEndsSeries, kEndsCall, kRepeated and kRefuses: why
+  bool of_series = false;       // kRefuses: the line refused is one of the series being read
 };
 
 // What the reading of a file has met so far, beyond the series of a call.

@@ -82,11 +82,11 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
                                               " blank fields, from this line on, as rings of 0.");
           },
           [&](const why::EndsWithoutMark& r) {
-            std::string first = "Series " + id + " ends without its end mark where the next series begins;";
+            std::string first = "Series " + id + " ends without its end mark after line " + line + ", where the next series begins;";
             if (r.ending == why::Ending::kEndOfFile) {
-              first = "The data file ends inside series " + id + ", which has no end mark;";
+              first = "The data file ends inside series " + id + ", which has no end mark after line " + line + ";";
             } else if (r.ending == why::Ending::kTitleLines) {
-              first = "Series " + id + " ends without its end mark before lines of text;";
+              first = "Series " + id + " ends without its end mark after line " + line + ", before lines of text;";
             }
             const std::string kept = "(/1x,'WARNING: ',a/1x,'         its values up to the year ',a,' are kept";
             switch (r.taken) {
@@ -100,7 +100,10 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
             return std::string();
           },
           [&](const why::UnreadableField& r) {
-            const std::string what = r.split ? "whose digits are split by blanks" : "which does not read as a number";
+            using Trouble = why::UnreadableField::Trouble;
+            const std::string what = r.trouble == Trouble::kSplit    ? "whose digits are split by blanks"
+                                     : r.trouble == Trouble::kRunsOn ? "whose number runs on into the values"
+                                                                     : "which does not read as a number";
             if (r.year) {
               return refused("', year ',a,','/1x,'holds the field \"',a,'\", ',a,'.')", number(*r.year), r.field, what);
             }

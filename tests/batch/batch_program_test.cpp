@@ -322,7 +322,7 @@ TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) 
   EXPECT_EQ(exit_code_, 0);
   const std::string left_out = "\n WARNING: Series EMPTY holds no values; it is left out.\n";
   const std::string cut_short =
-      "\n WARNING: The data file ends inside series S4, which has no end mark;\n"
+      "\n WARNING: The data file ends inside series S4, which has no end mark after line 20;\n"
       "          its values up to the year 1939 are kept, read in 0.001 mm,\n"
       "          the unit that every end mark of the file gives (-9999).\n";
   EXPECT_NE(out.find(left_out + cut_short), std::string::npos);

@@ -261,7 +261,7 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   EXPECT_EQ(crn.data.ids[0], "tst1a.  ");
   expect_whole(crn.data, 1957, 1969);
   expect_warnings(crn, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
-                        "\n WARNING: The data file ends inside series tst1a., which has no end mark;\n"
+                        "\n WARNING: The data file ends inside series tst1a., which has no end mark after line 3;\n"
                         "          its values up to the year 1969 are kept.\n"});
   EXPECT_LT(crn.output.find("left out"), crn.output.find("Input data read successfully"));
 
@@ -277,10 +277,10 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   EXPECT_EQ(rwl.data.spans[0].count, 7);
   EXPECT_EQ(rwl.data.x(6, 0), 11 * 0.01f);
   expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n",
-                        "\n WARNING: Series BB01 ends without its end mark where the next series begins;\n"
+                        "\n WARNING: Series BB01 ends without its end mark after line 3, where the next series begins;\n"
                         "          its values up to the year 1961 are kept, read in 0.01 mm,\n"
                         "          the unit that every end mark of the file gives (999).\n",
-                        "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
+                        "\n WARNING: The data file ends inside series CC01, which has no end mark after line 4;\n"
                         "          its values up to the year 1734 are kept, read in 0.01 mm,\n"
                         "          the unit that every end mark of the file gives (999).\n"});
   // Nor before a long run of notes: the blank fields of its last line are no
@@ -291,9 +291,9 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   ASSERT_EQ(noted.data.ns(), 2);
   EXPECT_EQ(noted.data.spans[0].count, 2);
   EXPECT_EQ(noted.data.x(1, 1), 101 * 0.01f);
-  expect_warnings(noted, {"\n WARNING: Series DD01 ends without its end mark before lines of text;\n"
+  expect_warnings(noted, {"\n WARNING: Series DD01 ends without its end mark after line 1, before lines of text;\n"
                           "          its values up to the year 1951 are kept, read in 0.01 mm.\n",
-                          "\n WARNING: The data file ends inside series EE01, which has no end mark;\n"
+                          "\n WARNING: The data file ends inside series EE01, which has no end mark after line 28;\n"
                           "          its values up to the year 1951 are kept, read in 0.01 mm.\n"});
   // In a file of 0.001 mm a series that has lost its end mark, or whose
   // identifier a typo ends early, is read in 0.001 mm too; when the file's
@@ -304,7 +304,7 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   ASSERT_EQ(typo.data.ns(), 3);
   EXPECT_EQ(typo.data.x(1, 0), (101 * 0.01f) * 0.1f);
   EXPECT_EQ(typo.data.x(0, 1), (102 * 0.01f) * 0.1f);
-  expect_warnings(typo, {"\n WARNING: Series EGL101B ends without its end mark where the next series begins;\n"
+  expect_warnings(typo, {"\n WARNING: Series EGL101B ends without its end mark after line 1, where the next series begins;\n"
                          "          its values up to the year 1951 are kept, read in 0.001 mm,\n"
                          "          the unit that every end mark of the file gives (-9999).\n"});
   const auto mixed = load_text(thousandths + "AB01    1950   100   999\n", "\n\n");
@@ -389,7 +389,7 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
   EXPECT_EQ(next.data.spans[0].count, 10);
   EXPECT_EQ(next.data.spans[2].first_year, 1938);
   EXPECT_EQ(next.data.spans[2].count, 3);
-  expect_warnings(next, {"\n WARNING: Series AA01 ends without its end mark where the next series begins;\n"
+  expect_warnings(next, {"\n WARNING: Series AA01 ends without its end mark after line 1, where the next series begins;\n"
                          "          its values up to the year 1959 are kept, read in 0.01 mm,\n"
                          "          the unit that every end mark of the file gives (999).\n",
                          "\n WARNING: Series MV2-1c: line 4 writes the identifier MV2-1C;\n"
