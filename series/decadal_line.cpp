@@ -197,28 +197,38 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
   // the right: its numbers tell. (A number that fills its field may touch
   // the one before it, and an end mark may stand against the value before.)
   if (line.converted && !split) {
-    std::vector<std::pair<std::size_t, std::size_t>> spans;  // the fields in order, then the one after them
-    for (int j = 0; j < kSlotsPerLine; ++j) {
-      spans.emplace_back(layout.value_column(j), layout.value_width);
-      if (layout.depth_width > 0) spans.emplace_back(layout.depth_column(j), layout.depth_width);
-    }
-    std::size_t last = spans.size();
-    while (last > 0 && all_blank(view.substr(spans[last - 1].first, spans[last - 1].second))) --last;
-    spans.emplace_back(layout.fields_end(), layout.value_width);
-    const auto runs_on = [&](std::size_t a) {
-      const auto [left, left_width] = spans[a];
-      const auto [right, right_width] = spans[a + 1];
-      const Field f = read_field(view.substr(right, right_width));
-      return columns[left] == ' ' && is_digit(columns[right - 1]) && is_digit(columns[right]) &&
-             columns[right + right_width - 1] == ' ' && !(layout.widths && is_end_mark(f.value));
+    // The fields in order (a chronology's index, then its depth), then the
+    // one after the ten slots.
+    const bool pairs = layout.depth_width > 0;
+    const auto field = [&](int f) -> std::pair<std::size_t, std::size_t> {
+      if (f == (pairs ? 2 : 1) * kSlotsPerLine) return {layout.fields_end(), layout.value_width};
+      if (!pairs) return {layout.value_column(f), layout.value_width};
+      return f % 2 == 0 ? std::pair{layout.value_column(f / 2), layout.value_width}
+                        : std::pair{layout.depth_column(f / 2), layout.depth_width};
+    };
+    const auto blank = [&](int f) {
+      const auto k = static_cast<std::size_t>(f / (pairs ? 2 : 1));
+      return (pairs && f % 2 == 1 ? line.depth_state[k] : line.state[k]) == FieldState::kBlank;
+    };
+    const int fields = (pairs ? 2 : 1) * kSlotsPerLine;
+    int last = fields;  // one past the last field that is not blank
+    while (last > 0 && blank(last - 1)) --last;
+    const auto runs_on = [&](int a) {
+      const auto [left, left_width] = field(a);
+      const auto [right, right_width] = field(a + 1);
+      if (columns[left] != ' ' || !is_digit(columns[right - 1]) || !is_digit(columns[right]) ||
+          columns[right + right_width - 1] != ' ') {
+        return false;
+      }
+      return !(layout.widths && is_end_mark(read_field(view.substr(right, right_width)).value));
     };
     // The last number is the digits that ran on, or it runs on past the ten slots.
-    std::optional<std::size_t> at;
+    int at = -1;
     if (last > 1 && runs_on(last - 2)) at = last - 2;
-    if (!at && last == spans.size() - 1 && runs_on(last - 1)) at = last - 1;
-    if (at) {
+    if (at < 0 && last == fields && runs_on(last - 1)) at = last - 1;
+    if (at >= 0) {
       line.run_on = true;
-      note_split(spans[*at].first, spans[*at].second + spans[*at + 1].second);
+      note_split(field(at).first, field(at).second + field(at + 1).second);
     }
   }
   line.past_fields = number_past_fields(layout, columns, line.out_of_columns || line.run_on);
