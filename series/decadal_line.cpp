@@ -66,6 +66,14 @@ std::optional<UnreadNumber> number_past_fields(const DecadalLayout& layout, cons
     column = it->column;
   } else {
     text = std::string_view(columns).substr(column, layout.value_width);
+    // A note there may begin with a number ("0  gap"): the number is named.
+    if (read_field(text).state == FieldState::kUnreadable) {
+      const auto past = words_of(columns, column, column + layout.value_width);
+      if (past.empty()) return std::nullopt;
+      text = past.front().text;
+      column = past.front().column;
+      out_of_columns = true;  // named as a word
+    }
   }
   const Field f = read_field(text);
   if (f.state != FieldState::kNumber && f.state != FieldState::kSplit) return std::nullopt;

@@ -17,11 +17,12 @@ const char* unit_name(WidthUnit unit) { return unit == WidthUnit::kThousandths ?
 int end_mark_of(WidthUnit unit) { return unit == WidthUnit::kThousandths ? kStopThousandths : kStopHundredths; }
 
 std::string not_in_columns(const std::string& id, const std::string& line, const why::NotInColumns& r, int later) {
-  std::string tail;
-  if (later == 1) tail = ", as are those of one later line";
-  if (later > 1) tail = ", as are those of " + number(later) + " later lines";
-  return format_record("(/1x,'WARNING: Series ',a,': line ',a,' does not keep its fields in their columns (\"',a,'\");'/1x,'         its blank-separated numbers are read as the years ',a,' to ',a,' in order',a,'.')",
-                       id, line, r.field, number(r.first_year), number(std::max(r.last_year, r.first_year)), tail);
+  const std::string text = format_record(
+      "(/1x,'WARNING: Series ',a,': line ',a,' does not keep its fields in their columns (\"',a,'\");'/1x,'         its blank-separated numbers are read as the years ',a,' to ',a,' in order',a)",
+      id, line, r.field, number(r.first_year), number(std::max(r.last_year, r.first_year)), later > 0 ? "," : ".");
+  if (later == 0) return text;
+  return text + format_record("(1x,'         as are those of ',a,'.')",
+                              later == 1 ? std::string("one later line") : number(later) + " later lines");
 }
 
 }  // namespace
@@ -69,9 +70,11 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
                            "the series is read as ending in the year " + number(r.year - 1) + ".");
           },
           [&](const why::NumberPastFields& r) {
-            return warning("holds the number " + r.number.text + " in columns " +
-                               number(static_cast<long long>(r.number.first_column)) + "-" +
-                               number(static_cast<long long>(r.number.last_column)) + ", past its ten fields;",
+            const auto first = static_cast<long long>(r.number.first_column);
+            const auto last = static_cast<long long>(r.number.last_column);
+            const std::string where = first == last ? "column " + number(first)
+                                                    : "columns " + number(first) + "-" + number(last);
+            return warning("holds the number " + r.number.text + " in " + where + ", past its ten fields;",
                            "the layout reads no eleventh value, so it is not read.");
           },
           [&](const why::NotInColumns& r) { return not_in_columns(id, line, r, 0); },
@@ -145,8 +148,8 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
                                  line, id, number(r.count));
           },
           [&](const why::BlockOverfull& r) {
-            return format_record("(/1x,'Data set refused: line ',a,' of the data file, after the column block of series ',a,','/1x,'holds values past the ',a,' values its header announces.')",
-                                 line, id, number(r.count));
+            return format_record("(/1x,'Data set refused: line ',a,' of the data file holds values past the ',a,' values'/1x,'that the header of the column block of series ',a,' announces.')",
+                                 line, number(r.count), id);
           },
       },
       note.reason);

@@ -394,6 +394,31 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
                          "          the unit that every end mark of the file gives (999).\n",
                          "\n WARNING: Series MV2-1c: line 4 writes the identifier MV2-1C;\n"
                          "          it differs in upper/lower case only and is read as the same series.\n"});
+  // A column block ends the series before it, as does the line of the next
+  // core at -1000 whose identifier differs in the column the year takes.
+  const std::string block = "BLOCK1" + std::string(73, ' ') + "#\n" +
+                            format_record("('n',1x,i8,2x,i8,2x,a)", 2, 1952, "(2f8.3)") + "   1.000   2.500\n";
+  const auto ended = load_text("AA01    1950   100   101\n" + block +
+                                   "022029A-1010" + tens(100) + "\n022029B-1000   100   101   999\n",
+                               "\n");
+  ASSERT_EQ(ended.status, LoadStatus::kLoaded);
+  ASSERT_EQ(ended.data.ns(), 4);
+  EXPECT_EQ(ended.data.ids[1], "BLOCK1  ");
+  EXPECT_EQ(ended.data.x(1, 1), 2.5f);
+  EXPECT_EQ(ended.data.spans[2].count, 10);
+  EXPECT_EQ(ended.data.ids[3], "022029B ");
+  EXPECT_EQ(ended.data.spans[3].first_year, -1000);
+  EXPECT_EQ(ended.warnings.size(), 2u);
+  // A file written in blank-separated numbers: each ring at its year, one
+  // warning for the file.
+  const auto spaced = load_text("SeriesA  1   10 30 50 70 999\nSeriesB  1   20 40 60 999\n", "\n");
+  ASSERT_EQ(spaced.data.ns(), 2);
+  EXPECT_EQ(spaced.data.spans[0].count, 4);
+  EXPECT_EQ(spaced.data.x(1, 0), 30 * 0.01f);
+  EXPECT_EQ(spaced.data.spans[1].count, 3);
+  expect_warnings(spaced, {"\n WARNING: Series SeriesA: line 1 does not keep its fields in their columns (\" 10 30\");\n"
+                           "          its blank-separated numbers are read as the years 1 to 4 in order,\n"
+                           "          as are those of one later line.\n"});
 
   // A 999 with rings after it on its line is a ring; so is one that closes
   // a line of a series that goes on and ends with -9999. Runs of end marks
@@ -488,6 +513,25 @@ TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
   EXPECT_EQ(refused(block + "   1.000   2.000\n"),
             "\n Data set refused: the data file ends at line 3, inside the column block of series BLOCK1,\n"
             " before the last of its 4 values.\n");
+  EXPECT_EQ(refused(block + "   1.000   2.000\n   3.000   4.000\n   5.000   6.000\nAA01    1950   100   999\n"),
+            "\n Data set refused: line 5 of the data file holds values past the 4 values\n"
+            " that the header of the column block of series BLOCK1 announces.\n");
+  // A sign alone, digits split by blanks beyond the decade's count, a year
+  // shifted into the values, a blank index.
+  EXPECT_EQ(refused("AA01    1950   100     -   999\n"),
+            "\n Data set refused: line 1 of the data file, series AA01, year 1951,\n"
+            " holds the field \"     -\", which does not read as a number.\n");
+  EXPECT_EQ(refused("AA01    1955   100   101   102   103   104\nAA01    1960   1 0" + tens(101).substr(6) + "\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, does not keep its fields in their columns (\"   1 0\"),\n"
+            " and its 11 numbers are not the 10 values of its decade from the year 1960.\n");
+  EXPECT_EQ(refused("AA01    1955   100   101   102   103   104\nAA01     1960   101   999\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, year 1960,\n"
+            " holds the field \" 196\", whose number runs on into the values.\n");
+  const auto blank_index = load_text("CRN01 1950 900  3" + std::string(7, ' ') + " 900  3" + fill(7) + "\n", "2\n\n");
+  EXPECT_EQ(blank_index.status, LoadStatus::kNotLoaded);
+  EXPECT_EQ(blank_index.warnings.back(),
+            "\n Data set refused: line 1 of the data file, series CRN01, year 1951,\n"
+            " holds a blank index; a chronology writes 9990 in the slots it leaves empty.\n");
 }
 
 TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
