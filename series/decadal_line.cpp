@@ -199,6 +199,20 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
     }
   }
   line.converted = line.year_reads && fields_read;
+  // A chronology's index and depth are right-aligned: one that begins its
+  // field against the digits before it and does not fill it has been pushed
+  // there by a shift, whatever follows.
+  if (layout.depth_width > 0 && !split) {
+    const auto pushed = [&](std::size_t right, std::size_t width) {
+      return is_digit(columns[right - 1]) && is_digit(columns[right]) && columns[right + width - 1] == ' ';
+    };
+    for (int j = 0; j < kSlotsPerLine && !split; ++j) {
+      const std::size_t index = layout.value_column(j);
+      const std::size_t depth = layout.depth_column(j);
+      if (pushed(depth, layout.depth_width)) note_split(index, layout.value_width + layout.depth_width);
+      if (!split && j > 0 && pushed(index, layout.value_width)) note_split(index - layout.depth_width, layout.slot_width);
+    }
+  }
   line.out_of_columns = line.converted && split;
   // The last number of the line running on from a field it does not fill
   // into the next, which it does not fill either, may be a line shifted to
