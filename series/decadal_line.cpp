@@ -1,6 +1,7 @@
 #include "series/decadal_line.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/character_columns.hpp"
@@ -267,7 +268,16 @@ LineByNumbers read_by_numbers(const DecadalLayout& layout, const DecadalLine& li
     const auto n = number_of(w.text);
     if (n) numbers.push_back(*n);
   }
-  const bool all_numbers = numbers.size() == words.size();
+  // Each number must fit the field it stands for.
+  const auto fits = [](int v, std::size_t width) {
+    const int most = width >= 9 ? 999999999 : static_cast<int>(std::pow(10, width)) - 1;
+    return v <= most && v >= -(most / 10);
+  };
+  bool all_numbers = numbers.size() == words.size();
+  for (std::size_t k = 0; k < numbers.size(); ++k) {
+    const bool depth = layout.depth_width > 0 && k % 2 == 1;
+    all_numbers = all_numbers && fits(numbers[k], depth ? layout.depth_width : layout.value_width);
+  }
   const int m = static_cast<int>(numbers.size());
   DecadalLine out = line;
   clear_fields(out);
@@ -287,7 +297,9 @@ LineByNumbers read_by_numbers(const DecadalLayout& layout, const DecadalLine& li
   by.due = kSlotsPerLine - start;
   const int pairs = m / 2;
   if (!all_numbers || m % 2 != 0 || pairs == 0) return by;
-  const bool closed = numbers[static_cast<std::size_t>(m - 2)] >= kFillIndex;
+  // The fill closes them: an index of 9990 or more, with no depth.
+  const bool closed = numbers[static_cast<std::size_t>(m - 2)] >= kFillIndex &&
+                      numbers[static_cast<std::size_t>(m - 1)] == kFillDepth;
   int from = start;
   if (pairs == kSlotsPerLine) {
     from = 0;  // a whole line, the slots before the first year's included
