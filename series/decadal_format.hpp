@@ -47,8 +47,8 @@ enum class SeriesEnd {
   // series: the values read up to its last line (the series lacks its end
   // mark); the next call meets the end of the file.
   kEndOfFile,
-  // A line of another series came before the end mark: the values read up to
-  // it; the next call begins with that line.
+  // A line of another series, or a column block, came before the end mark:
+  // the values read up to it; the next call begins with that line.
   kNextSeries,
   kTitleLines,  // more title lines than one call takes
   // The data set cannot be read as it stands: the call's reason says which

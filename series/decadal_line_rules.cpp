@@ -412,6 +412,12 @@ class Judging {
     return *values_;
   }
   LineNote note(LineReason reason) const { return at(raw, std::move(reason)); }
+  // A line refused is one of the series: every line past the identifier
+  // check, and a line that does not read when it carries the series' place.
+  bool of_series() const {
+    if (!started()) return false;
+    return raw.converted || (unreadable() && unreadable()->of_series);
+  }
 
  private:
   const LinesAhead& ahead_;
@@ -505,7 +511,7 @@ struct Check {
 };
 
 constexpr Check kChecks[] = {
-    // The line ...                              is ...                    because
+    // when the line ...    it is ...               because
     {block_before_series,   LineRole::kColumnBlock, nullptr},
     {block_inside_series,   LineRole::kEndsSeries,  ends_at_block},
     {nothing_to_read,       LineRole::kPassedOver,  nullptr},
@@ -543,8 +549,7 @@ LineVerdict judge_line(const DecadalLayout& layout, const DecadalLine& line, con
     }
     verdict.role = check.role;
     if (check.reason) verdict.reason = check.reason(j);
-    // A refusal of a line that does not read may name a line of another series.
-    verdict.of_series = series.started && (check.holds != data_line_unreadable || j.unreadable()->of_series);
+    verdict.of_series = j.of_series();
     return verdict;
   }
   // A data line: the warnings its values bring follow those of the line.

@@ -10,6 +10,8 @@ template <class... Handlers>
 struct Each : Handlers... {
   using Handlers::operator()...;
 };
+template <class... Handlers>
+Each(Handlers...) -> Each<Handlers...>;
 
 std::string number(long long n) { return std::to_string(n); }
 
