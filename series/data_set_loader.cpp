@@ -115,7 +115,8 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
     data.titles = state.titles;
     if (state.series_counter == kEndOfFile) break;
     if (series.end == SeriesEnd::kRefused) {
-      builder.refuse(refusal(series, input));
+      if (const auto w = out_of_columns_warning(state.file, input); !w.empty()) builder.warn(w);
+      builder.refuse(message(series.id, series.reason, input));
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
@@ -134,15 +135,10 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       builder.refuse(long_series_refusal(series.id));
       return LoadStatus::kRefused;
     }
-    const bool without_end_mark =
-        (series.end == SeriesEnd::kEndOfFile || series.end == SeriesEnd::kNextSeries ||
-         series.end == SeriesEnd::kTitleLines) &&
-        series.count > 0;
-    const long long last_year = static_cast<long long>(series.first_year) + series.count - 1;
     if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
-    if (without_end_mark) builder.warn(end_mark_warning(series, last_year, widths));
-    for (const LineNote& note : series.notes) builder.warn(line_warning(series, note, input));
+    for (const LineNote& note : series.notes) builder.warn(message(series.id, note, input));
   }
+  if (const auto w = out_of_columns_warning(state.file, input); !w.empty()) builder.warn(w);
   builder.fill(data);
   if (!within_year_bound(data, warnings)) return LoadStatus::kRefused;
   console().write("(/1x,'Input data read successfully')");

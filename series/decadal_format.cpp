@@ -13,9 +13,6 @@
 namespace qb {
 namespace {
 
-constexpr int kFillDepth = 0;
-// More title lines than this in one call end the call.
-constexpr int kMaxTitleLinesPerCall = 25;
 constexpr int kTagLength = 6;
 constexpr std::size_t kBlockLineLength = 80;
 
@@ -28,30 +25,9 @@ long long thousandths(float value) {
   return static_cast<long long>(std::round(scaled));
 }
 
-// The layouts of a line. The identifier gives up columns to the year for
-// years of -1000 and earlier; the reader tells the variants by the "-" that
-// then stands in the identifier's last columns. Formats count bytes, so they
-// are applied to the line with one byte per column; the identifier is then
-// taken from the line's own bytes.
-struct LineLayout {
-  const char* format;
-  std::size_t id_columns;
-};
-
-LineLayout widths_write_layout(int year) {
-  if (year > -1000) return {"(a8,i4,10i6,t75,a)", 8};
-  if (year >= -9999) return {"(a7,i5,10i6,t75,a)", 7};
-  return {"(a6,i6,10i6,t75,a)", 6};
-}
-
-LineLayout indices_write_layout(int year) {
-  if (year > -1000) return {"(a6,i4,10(i4,i3),2x,a)", 6};
-  if (year >= -9999) return {"(a5,i5,10(i4,i3),2x,a)", 5};
-  return {"(a4,i6,10(i4,i3),2x,a)", 4};
-}
-
 // Blanks in the identifier's columns of a record: they take the identifier's
-// own bytes once the record is rendered.
+// own bytes once the record is rendered (formats count bytes, an identifier
+// beyond ASCII does not).
 constexpr std::string_view kIdStandIn = "        ";
 
 std::string with_identifier(const std::string& record, std::string_view id, std::size_t id_columns) {
@@ -74,21 +50,11 @@ void take_title_line(const std::string& line, int title_line, DecadalSeries& ser
   console().write("(1x,a)", line);
 }
 
-// Appends one value unless the series already holds the capacity.
-void take_value(DecadalSeries& series, float value, int capacity) {
-  if (series.count >= capacity) {
-    series.overflow = true;
-    return;
-  }
-  series.values.push_back(value);
-  ++series.count;
-}
-
 // Lines after the one being judged, read when a rule asks for them; the
 // file is back at the judged line's end afterwards.
 class LinesAfter {
  public:
-  LinesAfter(TextInput& input, bool widths) : input_(input), widths_(widths), start_(input.position()) {}
+  LinesAfter(TextInput& input, const DecadalLayout& layout) : input_(input), layout_(layout), start_(input.position()) {}
   ~LinesAfter() { input_.seek(start_); }
   LinesAfter(const LinesAfter&) = delete;
   LinesAfter& operator=(const LinesAfter&) = delete;
@@ -97,108 +63,128 @@ class LinesAfter {
     while (lines_.size() < k) {
       auto record = input_.next_record();
       if (!record) return nullptr;
-      lines_.push_back(parse_decadal_line(widths_, std::move(*record), input_.position() - 1));
+      lines_.push_back(parse_decadal_line(layout_, std::move(*record), input_.position() - 1));
     }
     return &lines_[k - 1];
   }
 
  private:
   TextInput& input_;
-  bool widths_;
+  const DecadalLayout& layout_;
   std::size_t start_;
   std::deque<DecadalLine> lines_;
 };
 
-LineVerdict judge(bool widths, const DecadalLine& line, const SeriesSoFar& series, TextInput& input) {
-  LinesAfter after(input, widths);
-  return judge_line(widths, line, series, [&after](std::size_t k) { return after(k); });
+LineVerdict judge(const DecadalLayout& layout, const DecadalLine& line, const SeriesSoFar& series,
+                  TextInput& input) {
+  LinesAfter after(input, layout);
+  return judge_line(layout, line, series, [&after](std::size_t k) { return after(k); });
 }
 
-// The number of values a data line gave from its last fields that were blank
-// (a blank field reads as 0).
-int blank_tail(bool widths, const DecadalLine& line, const ValueRun& run) {
-  int blank = 0;
-  for (int j = run.first_slot + run.slots - 1; j >= run.first_slot; --j) {
-    const auto k = static_cast<std::size_t>(j);
-    if (line.state[k] != FieldState::kBlank || (!widths && line.depth_state[k] != FieldState::kBlank)) break;
-    ++blank;
-  }
-  return blank;
-}
-
-// Warnings that follow from an earlier line of the series are not repeated.
-void add_notes(DecadalSeries& series, std::vector<LineNote>& notes) {
-  for (LineNote& n : notes) {
-    const bool first_only = n.reason == LineReason::kOtherDecade || n.reason == LineReason::kOtherCase ||
-                            n.reason == LineReason::kTabAfterIdentifier || n.reason == LineReason::kNumberPastFields;
-    if (first_only && std::any_of(series.notes.begin(), series.notes.end(),
-                                  [&n](const LineNote& m) { return m.reason == n.reason; })) {
-      continue;
-    }
-    series.notes.push_back(std::move(n));
-  }
-}
-
-void read_column_block(TextInput& input, const DecadalLine& line, int capacity, const DecadalReadOptions& options,
+void read_column_block(TextInput& input, const DecadalLine& line, int capacity, TextOutput* echo, bool quiet,
                        DecadalSeries& series) {
   input.back();
   std::string buffer = fixed_columns(line.text, kTitleLength);
-  ColumnBlock block = datar(input, buffer, capacity);
+  ColumnBlock block = datar(input, buffer, capacity, quiet);
   series.count = block.count;
   series.first_year = block.first_year;
   series.values = std::move(block.values);
   series.overflow = block.overflow;
   series.id = fixed_columns(buffer, kIdLength);
   series.end = SeriesEnd::kColumnBlock;
-  if (options.echo) options.echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
-  if (block.error != ReadStatus::kOk) {
-    // A block whose values do not all read would hold zeros in their place.
+  if (echo) echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
+  if (auto refusal = block_refusal({block.count, block.format, block.error, block.error_record,
+                                    block.values_past_count})) {
     series.end = SeriesEnd::kRefused;
-    series.reason.reason = block.error == ReadStatus::kEndOfFile ? LineReason::kBlockCutShort
-                                                                 : LineReason::kBlockValueUnreadable;
-    series.reason.record = block.error_record;
-    series.reason.count = block.count;
-    series.reason.text = block.format;
+    series.reason = std::move(*refusal);
   }
 }
 
-DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& state,
-                          const DecadalReadOptions& options) {
-  const bool widths = mode == TrrwMode::kReadWidths;
-  const bool store_depths = !widths && options.store_depths;
+// How one read call goes: whether it shows and keeps what it meets, or only
+// goes through the file for its end marks.
+enum class Pass { kRead, kEndMarksOnly };
+
+DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, DecadalReadState& state,
+                          const DecadalReadOptions& options, Pass pass);
+
+// The end marks of the whole file, gone through once, from where the first
+// call began, without a word; the file is back where it was.
+EndMarksOfFile end_marks_of_file(const DecadalLayout& layout, TextInput& input, DecadalReadState& state) {
+  if (state.end_marks) return *state.end_marks;
+  const std::size_t here = input.position();
+  input.seek(state.first_record);
+  DecadalReadState pass;
+  DecadalReadOptions options;
+  options.store_depths = false;
+  EndMarksOfFile marks;
+  while (true) {
+    const DecadalSeries s = read_series(layout, input, pass, options, Pass::kEndMarksOnly);
+    if (pass.series_counter == kEndOfFile || s.end == SeriesEnd::kRefused) break;
+    if (s.marked_unit) (*s.marked_unit == WidthUnit::kThousandths ? marks.thousandths : marks.hundredths) = true;
+  }
+  input.seek(here);
+  state.end_marks = marks;
+  return marks;
+}
+
+// The series so far given the unit of its ring widths.
+void in_thousandths(DecadalSeries& series) {
+  for (float& v : series.values) v *= kThousandthsAfterHundredths;
+}
+
+DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, DecadalReadState& state,
+                          const DecadalReadOptions& options, Pass pass) {
+  const bool store_depths = !layout.widths && options.store_depths;
   const int capacity = std::max(options.capacity, 0);
+  const bool quiet = pass == Pass::kEndMarksOnly;
 
   DecadalSeries series;
   state.series_counter = std::max(state.series_counter, 0) + 1;
   if (state.series_counter == 1) {
     for (auto& title : state.titles) title.assign(kTitleLength, ' ');
+    state.first_record = input.position();
   }
-  int title_lines = 0;
   SeriesSoFar so_far;
-  so_far.data_line_in_file = state.data_line_met;
+  so_far.data_line_in_file = state.file.data_line_met;
   DecadalLine previous;  // the series' last data line
-  // Values the last data line took from blank fields at its end.
-  int last_blank_tail = 0;
 
   // A series without its end mark keeps the values read, but not the zeros
-  // of the blank fields that close its last line.
-  // Values met so far, also those beyond the capacity.
-  long long seen = 0;
-  const auto without_end_mark = [&](SeriesEnd end) {
-    const long long real = std::max(seen - last_blank_tail, 0LL);
-    const int keep = static_cast<int>(std::min<long long>(real, capacity));
+  // of the blank fields that close its last line; ring widths take the unit
+  // of the file's end marks.
+  const auto without_end_mark = [&](SeriesEnd end, why::Ending ending) {
+    const long long kept = values_kept_without_end_mark(so_far);
+    const int keep = static_cast<int>(std::min<long long>(kept, capacity));
     series.values.resize(std::min(series.values.size(), static_cast<std::size_t>(keep)));
     series.depths.resize(std::min(series.depths.size(), static_cast<std::size_t>(keep)));
     series.count = keep;
-    series.overflow = real > capacity;
+    series.overflow = kept > capacity;
     series.end = end;
+    if (kept == 0 || quiet) {
+      series.notes = std::move(so_far.notes);
+      return std::move(series);
+    }
+    why::EndsWithoutMark told;
+    if (layout.widths) {
+      const auto unit = unit_without_end_mark(end_marks_of_file(layout, input, state));
+      if (!unit) {
+        series.end = SeriesEnd::kRefused;
+        series.reason = {so_far.last_record, why::EndMarksDisagree{}};
+        return std::move(series);
+      }
+      told = *unit;
+      if (told.unit == WidthUnit::kThousandths) in_thousandths(series);
+    }
+    told.ending = ending;
+    told.last_year = so_far.first_year + kept - 1;
+    series.notes.push_back({so_far.last_record, told});
+    for (LineNote& n : so_far.notes) series.notes.push_back(std::move(n));
     return std::move(series);
   };
 
   while (true) {
     auto record = input.next_record();
     if (!record) {
-      if (so_far.started) return without_end_mark(SeriesEnd::kEndOfFile);
+      if (so_far.started) return without_end_mark(SeriesEnd::kEndOfFile, why::Ending::kEndOfFile);
       series.count = kEndOfFile;
       series.values.clear();
       series.depths.clear();
@@ -206,73 +192,67 @@ DecadalSeries read_series(TrrwMode mode, TextInput& input, DecadalReadState& sta
       state.series_counter = kEndOfFile;
       return series;
     }
-    DecadalLine line = parse_decadal_line(widths, std::move(*record), input.position() - 1);
-    LineVerdict verdict = judge(widths, line, so_far, input);
+    DecadalLine line = parse_decadal_line(layout, std::move(*record), input.position() - 1);
+    const LineVerdict verdict = judge(layout, line, so_far, input);
+    advance(so_far, state.file, line, verdict);
 
     switch (verdict.role) {
       case LineRole::kColumnBlock:
-        read_column_block(input, line, capacity, options, series);
+        read_column_block(input, line, capacity, quiet ? nullptr : options.echo, quiet, series);
         return series;
       case LineRole::kPassedOver:
-        continue;
+      case LineRole::kRepeated: continue;
       case LineRole::kTitle:
-        ++title_lines;
-        so_far.title_since_data = so_far.started;
-        if (title_lines > kMaxTitleLinesPerCall) {
-          if (so_far.started) return without_end_mark(SeriesEnd::kTitleLines);
-          series.end = SeriesEnd::kTitleLines;
-          return series;
-        }
-        take_title_line(fixed_columns(line.text, kTitleLength), title_lines, series, state, options.echo);
+        if (!quiet) take_title_line(fixed_columns(line.text, kTitleLength), so_far.title_lines, series, state, options.echo);
         continue;
+      case LineRole::kEndsCall:
+        if (so_far.started) return without_end_mark(SeriesEnd::kTitleLines, why::Ending::kTitleLines);
+        series.end = SeriesEnd::kTitleLines;
+        return series;
       case LineRole::kRefuses:
         series.end = SeriesEnd::kRefused;
-        series.reason = std::move(verdict.reason);
-        series.id = line.head.id;
+        series.reason = verdict.reason;
+        series.id = verdict.of_series ? so_far.head.id : line.head.id;
         return series;
       case LineRole::kEndsSeries:
         input.back();
-        series.reason = std::move(verdict.reason);
-        return without_end_mark(SeriesEnd::kNextSeries);
-      case LineRole::kRepeated:
-        add_notes(series, verdict.notes);
-        continue;
+        return without_end_mark(SeriesEnd::kNextSeries, std::get<why::EndsWithoutMark>(verdict.reason.reason).ending);
       case LineRole::kStartsSeries:
-      case LineRole::kContinues:
+        series.id = line.head.id;
+        series.first_year = line.year;
         break;
+      case LineRole::kContinues: break;
     }
 
-    add_notes(series, verdict.notes);
-    so_far.title_since_data = false;
-    if (!so_far.started) {
-      so_far.started = true;
-      so_far.head = line.head;
-      series.id = line.head.id;
-      series.first_year = line.year;
-      so_far.due_year = next_decade(line.year);
-    } else {
-      so_far.due_year += 10;
+    // The values of a line out of its columns are its numbers.
+    std::optional<DecadalLine> by_numbers;
+    if (line.out_of_columns || line.run_on) {
+      by_numbers = read_by_numbers(layout, line, verdict.role == LineRole::kStartsSeries).line;
     }
-    state.data_line_met = so_far.data_line_in_file = true;
-
+    const DecadalLine& fields = by_numbers ? *by_numbers : line;
     const ValueRun& run = verdict.run;
     for (int j = run.first_slot; j < run.first_slot + run.slots; ++j) {
       const auto k = static_cast<std::size_t>(j);
-      if (widths) {
-        take_value(series, static_cast<float>(line.values[k]) * 0.01f, capacity);
-      } else {
-        const bool taken = series.count < capacity;
-        take_value(series, static_cast<float>(line.values[k]) * 0.001f, capacity);
-        if (taken && store_depths) series.depths.push_back(line.depths[k]);
+      if (series.count >= capacity) {
+        series.overflow = true;
+        continue;
       }
-      ++seen;
+      if (layout.widths) {
+        series.values.push_back(static_cast<float>(fields.values[k]) * kHundredthsFactor);
+      } else {
+        series.values.push_back(static_cast<float>(fields.values[k]) * kIndexFactor);
+        if (store_depths) series.depths.push_back(fields.depths[k]);
+      }
+      ++series.count;
     }
-    if (run.end == EndMark::kThousandths) {
-      for (float& v : series.values) v *= 0.1f;
+    if (run.end != EndMark::kNone) {
+      if (run.end == EndMark::kThousandths) in_thousandths(series);
+      if (layout.widths) {
+        series.marked_unit = run.end == EndMark::kThousandths ? WidthUnit::kThousandths : WidthUnit::kHundredths;
+      }
+      series.notes = std::move(so_far.notes);
+      return series;
     }
-    if (run.end != EndMark::kNone) return series;
-    last_blank_tail = blank_tail(widths, line, run);
-    so_far.values_taken = series.count > 0;
     previous = std::move(line);
     so_far.previous = &previous;
   }
@@ -283,11 +263,11 @@ void write_widths(std::string& output, const DecadalSeriesOut& series) {
   if (count <= 0) return;
   const std::string tag = fixed_columns(series.tag, kTagLength);
   int year = series.first_year;
-  int slots = 11 - decade_slot(year);
+  int slots = values_of_first_line(year);
   long long taken = 0;
   std::vector<FieldValue> fields;
   while (true) {
-    const LineLayout layout = widths_write_layout(year);
+    const std::size_t id_columns = kRingWidthLayout.id_columns_of_year(year);
     fields.assign({FieldValue{kIdStandIn}, FieldValue{static_cast<long long>(year)}});
     bool ended = false;
     for (int j = 0; j < slots; ++j) {
@@ -304,8 +284,8 @@ void write_widths(std::string& output, const DecadalSeriesOut& series) {
       if (v == kStopThousandths) v = -9998;
       fields.emplace_back(v);
     }
-    if (fields.size() == 12) fields.emplace_back(std::string_view(tag));
-    output += (with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
+    if (fields.size() == 2 + kSlotsPerLine) fields.emplace_back(std::string_view(tag));
+    output += with_identifier(render_record(line_format(kRingWidthLayout, id_columns), fields), series.id, id_columns);
     if (ended) return;
     year += slots;
     slots = 10;
@@ -347,18 +327,84 @@ void write_indices(std::string& output, const DecadalSeriesOut& series, bool hea
       values[slot - 1] = thousandths(series.values[i]);
       depths[slot - 1] = unit_depths ? 1 : series.depths[i];
     }
-    const LineLayout layout = indices_write_layout(year);
+    const std::size_t id_columns = kChronologyLayout.id_columns_of_year(year);
     fields.assign({FieldValue{kIdStandIn}, FieldValue{static_cast<long long>(year)}});
     for (int j = 0; j < 10; ++j) {
       fields.emplace_back(values[j]);
       fields.emplace_back(depths[j]);
     }
     fields.emplace_back(std::string_view(tag));
-    output += (with_identifier(render_record(layout.format, fields), series.id, layout.id_columns));
+    output += with_identifier(render_record(line_format(kChronologyLayout, id_columns), fields), series.id, id_columns);
     if (ended) return;
     year = year - first_slot + 11;
     first_slot = 1;
   }
+}
+
+// The fields of records read with a block's format: each field that holds
+// anything reads as a number other than 0, a blank field as 0; fields past
+// the records' end stay NaN. Nothing when the format does not read them so.
+std::optional<std::vector<double>> fields_written(std::string_view format, std::vector<std::string> records,
+                                                  std::size_t fields) {
+  for (std::string& r : records) {
+    for (char& c : r) c = c == ' ' ? ' ' : '1';
+  }
+  std::vector<double> values(fields, std::nan(""));
+  std::vector<FieldTarget> targets;
+  targets.reserve(fields);
+  for (double& v : values) targets.emplace_back(&v);
+  std::size_t next = 0;
+  const RecordSupplier supply = [&]() -> std::optional<std::string> {
+    if (next == records.size()) return std::nullopt;
+    return records[next++];
+  };
+  if (read_record(format, supply, targets) == ReadStatus::kConversionError) return std::nullopt;
+  return values;
+}
+
+bool holds_a_field(const std::vector<double>& fields, std::size_t from) {
+  return std::any_of(fields.begin() + static_cast<long>(std::min(from, fields.size())), fields.end(),
+                     [](double v) { return !std::isnan(v) && v != 0.0; });
+}
+
+// The first line holding values past a block's count: its last value line,
+// when fields after its last value hold anything, or the next line that is
+// not blank, when it reads with the block's format and is neither a decadal
+// data line nor another block. The file is left where it was.
+std::optional<std::size_t> line_past_count(TextInput& input, std::string_view format, std::size_t first_line,
+                                           int count) {
+  const std::size_t end = input.position();
+  std::vector<std::string> records;
+  std::size_t longest = 0;
+  input.seek(first_line);
+  while (input.position() < end) {
+    records.push_back(*input.next_record());
+    longest = std::max(longest, records.back().size());
+  }
+  std::optional<std::size_t> past;
+  const auto count_fields = static_cast<std::size_t>(count);
+  if (!records.empty()) {
+    const auto fields = fields_written(format, records, count_fields + longest + 1);
+    if (fields && holds_a_field(*fields, count_fields)) past = end - 1;
+  }
+  while (!past) {
+    auto next = input.next_record();
+    if (!next) break;
+    if (trim_blanks(*next).empty()) continue;
+    const DecadalLine line = parse_decadal_line(kRingWidthLayout, *next, input.position() - 1);
+    if (line.converted || line.columns[kBlockMarkColumn] == kBlockMark) break;
+    // Its fields must read with the block's format, as numbers.
+    std::vector<double> values(next->size() + 1, 0.0);
+    std::vector<FieldTarget> targets;
+    targets.reserve(values.size());
+    for (double& v : values) targets.emplace_back(&v);
+    if (read_record(format, std::string_view(*next), targets) == ReadStatus::kConversionError) break;
+    const auto fields = fields_written(format, {*next}, values.size());
+    if (fields && holds_a_field(*fields, 0)) past = input.position() - 1;
+    break;
+  }
+  input.seek(end);
+  return past;
 }
 
 }  // namespace
@@ -367,7 +413,7 @@ DecadalSeries trrw(TrrwMode mode, TextInput& input, DecadalReadState& state, con
   if (mode != TrrwMode::kReadWidths && mode != TrrwMode::kReadIndices) {
     throw std::invalid_argument("trrw: a write mode given for reading");
   }
-  return read_series(mode, input, state, options);
+  return read_series(decadal_layout(mode == TrrwMode::kReadWidths), input, state, options, Pass::kRead);
 }
 
 void trrw(TrrwMode mode, TextOutput& output, const DecadalSeriesOut& series) {
@@ -385,7 +431,7 @@ void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
   }
 }
 
-ColumnBlock datar(TextInput& input, std::string& line, int capacity) {
+ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet) {
   ColumnBlock block;
   while (true) {
     auto text = input.next_record();
@@ -419,14 +465,19 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity) {
     targets.reserve(block.values.size());
     for (float& v : block.values) targets.emplace_back(&v);
     block.format = trim_right(descriptor);
+    const std::size_t first_value_line = input.position();
     block.error = read_record(descriptor, input.supplier(), targets);
-    switch (block.error) {
+    switch (quiet ? ReadStatus::kOk : block.error) {
       case ReadStatus::kConversionError: console().write("('>> sbr datar:  error reading data')"); break;
       case ReadStatus::kEndOfFile: console().write("('>> sbr datar:  unexpected end reading data')"); break;
       case ReadStatus::kOk: break;
     }
     // The record that failed is the last one taken.
-    if (block.error != ReadStatus::kOk) block.error_record = input.position() > 0 ? input.position() - 1 : 0;
+    if (block.error != ReadStatus::kOk) {
+      block.error_record = input.position() > 0 ? input.position() - 1 : 0;
+    } else if (!block.overflow) {
+      block.values_past_count = line_past_count(input, descriptor, first_value_line, block.count);
+    }
     return block;
   }
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,8 +47,8 @@ enum class SeriesEnd {
   // series: the values read up to its last line (the series lacks its end
   // mark); the next call meets the end of the file.
   kEndOfFile,
-  // A line of another series came before the end mark: the values read up to
-  // it; the next call begins with that line.
+  // A line of another series, or a column block, came before the end mark:
+  // the values read up to it; the next call begins with that line.
   kNextSeries,
   kTitleLines,  // more title lines than one call takes
   // The data set cannot be read as it stands: the call's reason says which
@@ -74,13 +75,13 @@ struct DecadalSeries {
   // not taken.
   bool overflow = false;
   SeriesEnd end = SeriesEnd::kEndMark;
-  // Why the series ended before its end mark (kNextSeries), or why the data
-  // set is refused (kRefused).
+  // Ring widths closed by their end mark: the unit it gave them.
+  std::optional<WidthUnit> marked_unit;
+  // Why the data set is refused (kRefused).
   LineNote reason;
-  // Lines of the series read with a warning, each naming its line. Of the
-  // lines labelled with another decade than the one due, and of those whose
-  // identifier differs in case, only the first is noted: the later ones
-  // follow from it.
+  // What the reader tells of the series, each naming its line: first that
+  // it lacks its end mark (when it does), then the lines read with a
+  // warning, in their order.
   std::vector<LineNote> notes;
 };
 
@@ -92,8 +93,13 @@ struct DecadalReadState {
   // first call.
   std::array<std::string, 3> titles{std::string(kTitleLength, ' '), std::string(kTitleLength, ' '),
                                     std::string(kTitleLength, ' ')};
-  // A data line has been read: the title lines at the top of the file are over.
-  bool data_line_met = false;
+  // What the file has shown so far; the caller tells of its lines out of
+  // their columns once the file is read.
+  FileSoFar file;
+  // Where the first call began, and the end marks of the whole file, read
+  // once a ring-width series without its end mark needs its unit.
+  std::size_t first_record = 0;
+  std::optional<EndMarksOfFile> end_marks;
 };
 
 struct DecadalReadOptions {
@@ -149,11 +155,16 @@ struct ColumnBlock {
   ReadStatus error = ReadStatus::kOk;
   std::size_t error_record = 0;
   std::string format;  // the header's format
+  // The first line that holds values past the header's count: the rest of
+  // the block's last line, or the next line that is not blank, when it
+  // reads with the block's format and is no decadal data line.
+  std::optional<std::size_t> values_past_count;
 };
 
 // Reads a column block from the current line of the input: identifier lines
 // (each replaces `line`, first 80 characters), the header "(2(2x,i8),t23,a)"
-// and the values read with the header's format.
-ColumnBlock datar(TextInput& input, std::string& line, int capacity = kMaxYears);
+// and the values read with the header's format. The file is left after the
+// block's last value line. `quiet` leaves out the console messages.
+ColumnBlock datar(TextInput& input, std::string& line, int capacity = kMaxYears, bool quiet = false);
 
 }  // namespace qb

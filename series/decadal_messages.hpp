@@ -1,22 +1,22 @@
 // The texts that tell the user how a decadal file was read: the warnings
-// about lines read with a departure from the layout, and the refusals. Each
-// names the line of the data file (as an editor numbers it).
+// about lines read with a departure from the layout, about series without
+// their end mark, and the refusals. Each names the line of the data file (as
+// an editor numbers it).
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/text_file.hpp"
-#include "series/decadal_format.hpp"
+#include "series/decadal_line_rules.hpp"
 
 namespace qb {
 
-// A line of the series read with a warning.
-std::string line_warning(const DecadalSeries& series, const LineNote& note, const TextInput& input);
+// The text of a note about series `id`; every reason has one.
+std::string message(std::string_view id, const LineNote& note, const TextInput& input);
 
-// A series without its end mark, which keeps its values up to `last_year`.
-std::string end_mark_warning(const DecadalSeries& series, long long last_year, bool widths);
-
-// Why the data set is refused (a call that ended in SeriesEnd::kRefused).
-std::string refusal(const DecadalSeries& series, const TextInput& input);
+// The one warning about the lines of a file read by their numbers; empty
+// when there were none.
+std::string out_of_columns_warning(const FileSoFar& file, const TextInput& input);
 
 }  // namespace qb

@@ -307,7 +307,7 @@ TEST_F(BatchProgram, AFileThatCannotBeWrittenEndsTheRunAbnormally) {
 TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) {
   // A series closed at once, then four series of which the last has lost the
   // line of its stop marker.
-  std::string text = "EMPTY   1950   999\n";
+  std::string text = "EMPTY   1950 -9999\n";
   {
     auto out = TextOutput::create(dir_.file("series.rwl"));
     ASSERT_TRUE(out);
@@ -329,8 +329,9 @@ TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) 
   EXPECT_EQ(exit_code_, 0);
   const std::string left_out = "\n WARNING: Series EMPTY holds no values; it is left out.\n";
   const std::string cut_short =
-      "\n WARNING: The data file ends inside series S4, which has no end mark;\n"
-      "          its values up to the year 1939 are kept, read in 0.01 mm.\n";
+      "\n WARNING: The data file ends inside series S4, which has no end mark after line 20;\n"
+      "          its values up to the year 1939 are kept, read in 0.001 mm,\n"
+      "          the unit that every end mark of the file gives (-9999).\n";
   EXPECT_NE(out.find(left_out + cut_short), std::string::npos);
   EXPECT_NE(out.find(span_line(4, 1900, 1939, 40)), std::string::npos);
   EXPECT_NE(out.find("Normal termination"), std::string::npos);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <tuple>
 
 #include "series/decadal_format.hpp"
@@ -184,7 +186,9 @@ TEST(LoaderDecadal, RingWidthsFillTheDataSet) {
 // end marks, comment lines, right-justified numeric identifiers, mixed end
 // marks, values run together, every kind of line end, text past column 72.
 // A rule that mends a damaged file must leave each of them reading as it
-// does, to the series and the year, without a word.
+// does, to the series and the year, without a word; the two that depart
+// from their columns (ak015's shifted line, or005's blank fields) read with
+// a warning naming each departure.
 TEST(LoaderDecadal, ArchiveFilesWithTheirQuirksReadWithoutAWarning) {
   struct Archive {
     const char* file;
@@ -204,6 +208,18 @@ TEST(LoaderDecadal, ArchiveFilesWithTheirQuirksReadWithoutAWarning) {
       {"cana209.rwl", 22, 1713, 2001}, {"nm580.rwl", 119, -136, 2004},   {"wa082.rwl", 23, 1698, 1983},
 
   };
+  const std::map<std::string, std::vector<std::string>> departures = {
+      {"ak015.rwl",
+       {"\n WARNING: Series EL46SE: line 546 does not keep its fields in their columns (\"1   62\");\n"
+        "          its blank-separated numbers are read as the years 1850 to 1859 in order.\n"}},
+      {"or005.rwl",
+       {"\n WARNING: Series 037011: line 1 has a blank field for the year 1599;\n"
+        "          the series reads it as a ring of 0.\n",
+        "\n WARNING: Series 037101: line 355 has a blank field for the year 1929;\n"
+        "          the series reads 2 blank fields, from this line on, as rings of 0.\n",
+        "\n WARNING: Series 037102: line 382 has a blank field for the year 1929;\n"
+        "          the series reads 4 blank fields, from this line on, as rings of 0.\n"}},
+  };
   for (const Archive& a : archives) {
     const std::string archive = "archives/" + std::string(a.file);
     auto input = TextInput::open(testing::test_data(archive));
@@ -213,7 +229,18 @@ TEST(LoaderDecadal, ArchiveFilesWithTheirQuirksReadWithoutAWarning) {
     EXPECT_EQ(r.status, LoadStatus::kLoaded) << a.file;
     EXPECT_EQ(r.data.ns(), a.series) << a.file;
     expect_whole(r.data, a.first_year, a.last_year);
-    EXPECT_TRUE(r.warnings.empty()) << a.file << ": " << (r.warnings.empty() ? "" : r.warnings.front());
+    const auto expected = departures.find(a.file);
+    EXPECT_EQ(r.warnings, expected == departures.end() ? std::vector<std::string>{} : expected->second) << a.file;
+    if (std::string(a.file) == "ak015.rwl") {
+      // The shifted line's rings keep their years and values.
+      const auto at = std::find(r.data.ids.begin(), r.data.ids.end(), "EL46SE  ");
+      ASSERT_NE(at, r.data.ids.end());
+      const int col = static_cast<int>(at - r.data.ids.begin());
+      const int row = 1850 - r.data.spans[static_cast<std::size_t>(col)].first_year;
+      EXPECT_EQ(r.data.x(row, col), 211 * 0.01f);
+      EXPECT_EQ(r.data.x(row + 1, col), 62 * 0.01f);
+      EXPECT_EQ(r.data.x(row + 2, col), 204 * 0.01f);
+    }
   }
 }
 
@@ -270,7 +297,7 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   EXPECT_EQ(crn.data.ids[0], "tst1a.  ");
   expect_whole(crn.data, 1957, 1969);
   expect_warnings(crn, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
-                        "\n WARNING: The data file ends inside series tst1a., which has no end mark;\n"
+                        "\n WARNING: The data file ends inside series tst1a., which has no end mark after line 3;\n"
                         "          its values up to the year 1969 are kept.\n"});
   EXPECT_LT(crn.output.find("left out"), crn.output.find("Input data read successfully"));
 
@@ -286,19 +313,41 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   EXPECT_EQ(rwl.data.spans[0].count, 7);
   EXPECT_EQ(rwl.data.x(6, 0), 11 * 0.01f);
   expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n",
-                        "\n WARNING: Series BB01 ends without its end mark where the next series begins;\n"
-                        "          its values up to the year 1961 are kept, read in 0.01 mm.\n",
-                        "\n WARNING: The data file ends inside series CC01, which has no end mark;\n"
-                        "          its values up to the year 1734 are kept, read in 0.01 mm.\n"});
+                        "\n WARNING: Series BB01 ends without its end mark after line 3, where the next series begins;\n"
+                        "          its values up to the year 1961 are kept, read in 0.01 mm,\n"
+                        "          the unit that every end mark of the file gives (999).\n",
+                        "\n WARNING: The data file ends inside series CC01, which has no end mark after line 4;\n"
+                        "          its values up to the year 1734 are kept, read in 0.01 mm,\n"
+                        "          the unit that every end mark of the file gives (999).\n"});
   // Nor before a long run of notes: the blank fields of its last line are no
-  // rings.
+  // rings. A file without any end mark says nothing of its unit: 0.01 mm.
   std::string notes = "DD01    1950   100   101\n";
   for (int k = 0; k < 26; ++k) notes += "a note on the site\n";
-  const auto noted = load_text(notes + "EE01    1950   100   999\n", "\n");
+  const auto noted = load_text(notes + "EE01    1950   100   101\n", "\n");
   ASSERT_EQ(noted.data.ns(), 2);
   EXPECT_EQ(noted.data.spans[0].count, 2);
-  expect_warnings(noted, {"\n WARNING: Series DD01 ends without its end mark before lines of text;\n"
+  EXPECT_EQ(noted.data.x(1, 1), 101 * 0.01f);
+  expect_warnings(noted, {"\n WARNING: Series DD01 ends without its end mark after line 1, before lines of text;\n"
+                          "          its values up to the year 1951 are kept, read in 0.01 mm.\n",
+                          "\n WARNING: The data file ends inside series EE01, which has no end mark after line 28;\n"
                           "          its values up to the year 1951 are kept, read in 0.01 mm.\n"});
+  // In a file of 0.001 mm a series that has lost its end mark, or whose
+  // identifier a typo ends early, is read in 0.001 mm too; when the file's
+  // end marks disagree, its unit cannot be told.
+  const std::string thousandths = "EGL101B 1950   100   101\nEGL1O1B 1952   102 -9999\nEGL102A 1950   100 -9999\n";
+  const auto typo = load_text(thousandths, "\n");
+  ASSERT_EQ(typo.status, LoadStatus::kLoaded);
+  ASSERT_EQ(typo.data.ns(), 3);
+  EXPECT_EQ(typo.data.x(1, 0), (101 * 0.01f) * 0.1f);
+  EXPECT_EQ(typo.data.x(0, 1), (102 * 0.01f) * 0.1f);
+  expect_warnings(typo, {"\n WARNING: Series EGL101B ends without its end mark after line 1, where the next series begins;\n"
+                         "          its values up to the year 1951 are kept, read in 0.001 mm,\n"
+                         "          the unit that every end mark of the file gives (-9999).\n"});
+  const auto mixed = load_text(thousandths + "AB01    1950   100   999\n", "\n\n");
+  EXPECT_EQ(mixed.status, LoadStatus::kNotLoaded);
+  expect_warnings(mixed, {"\n Data set refused: series EGL101B ends without its end mark after line 1 of the data file,\n"
+                          " and the end marks of the file disagree on its unit (999 for 0.01 mm, -9999 for 0.001 mm):\n"
+                          " each of its rings could be off by ten.\n"});
 
   // A series that lacks a decade line is read in its order, but not silently.
   const auto gap = load_text("AA01    1958   104   105\n"
@@ -376,10 +425,36 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
   EXPECT_EQ(next.data.spans[0].count, 10);
   EXPECT_EQ(next.data.spans[2].first_year, 1938);
   EXPECT_EQ(next.data.spans[2].count, 3);
-  expect_warnings(next, {"\n WARNING: Series AA01 ends without its end mark where the next series begins;\n"
-                         "          its values up to the year 1959 are kept, read in 0.01 mm.\n",
+  expect_warnings(next, {"\n WARNING: Series AA01 ends without its end mark after line 1, where the next series begins;\n"
+                         "          its values up to the year 1959 are kept, read in 0.01 mm,\n"
+                         "          the unit that every end mark of the file gives (999).\n",
                          "\n WARNING: Series MV2-1c: line 4 writes the identifier MV2-1C;\n"
                          "          it differs in upper/lower case only and is read as the same series.\n"});
+  // A column block ends the series before it, as does the line of the next
+  // core at -1000 whose identifier differs in the column the year takes.
+  const std::string block = "BLOCK1" + std::string(73, ' ') + "#\n" +
+                            format_record("('n',1x,i8,2x,i8,2x,a)", 2, 1952, "(2f8.3)") + "   1.000   2.500\n";
+  const auto ended = load_text("AA01    1950   100   101\n" + block +
+                                   "022029A-1010" + tens(100) + "\n022029B-1000   100   101   999\n",
+                               "\n");
+  ASSERT_EQ(ended.status, LoadStatus::kLoaded);
+  ASSERT_EQ(ended.data.ns(), 4);
+  EXPECT_EQ(ended.data.ids[1], "BLOCK1  ");
+  EXPECT_EQ(ended.data.x(1, 1), 2.5f);
+  EXPECT_EQ(ended.data.spans[2].count, 10);
+  EXPECT_EQ(ended.data.ids[3], "022029B ");
+  EXPECT_EQ(ended.data.spans[3].first_year, -1000);
+  EXPECT_EQ(ended.warnings.size(), 2u);
+  // A file written in blank-separated numbers: each ring at its year, one
+  // warning for the file.
+  const auto spaced = load_text("SeriesA  1   10 30 50 70 999\nSeriesB  1   20 40 60 999\n", "\n");
+  ASSERT_EQ(spaced.data.ns(), 2);
+  EXPECT_EQ(spaced.data.spans[0].count, 4);
+  EXPECT_EQ(spaced.data.x(1, 0), 30 * 0.01f);
+  EXPECT_EQ(spaced.data.spans[1].count, 3);
+  expect_warnings(spaced, {"\n WARNING: Series SeriesA: line 1 does not keep its fields in their columns (\" 10 30\");\n"
+                           "          its blank-separated numbers are read as the years 1 to 4 in order,\n"
+                           "          as are those of one later line.\n"});
 
   // A 999 with rings after it on its line is a ring; so is one that closes
   // a line of a series that goes on and ends with -9999. Runs of end marks
@@ -474,6 +549,25 @@ TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
   EXPECT_EQ(refused(block + "   1.000   2.000\n"),
             "\n Data set refused: the data file ends at line 3, inside the column block of series BLOCK1,\n"
             " before the last of its 4 values.\n");
+  EXPECT_EQ(refused(block + "   1.000   2.000\n   3.000   4.000\n   5.000   6.000\nAA01    1950   100   999\n"),
+            "\n Data set refused: line 5 of the data file holds values past the 4 values\n"
+            " that the header of the column block of series BLOCK1 announces.\n");
+  // A sign alone, digits split by blanks beyond the decade's count, a year
+  // shifted into the values, a blank index.
+  EXPECT_EQ(refused("AA01    1950   100     -   999\n"),
+            "\n Data set refused: line 1 of the data file, series AA01, year 1951,\n"
+            " holds the field \"     -\", which does not read as a number.\n");
+  EXPECT_EQ(refused("AA01    1955   100   101   102   103   104\nAA01    1960   1 0" + tens(101).substr(6) + "\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, does not keep its fields in their columns (\"   1 0\"),\n"
+            " and its 11 numbers are not the 10 values of its decade from the year 1960.\n");
+  EXPECT_EQ(refused("AA01    1955   100   101   102   103   104\nAA01     1960   101   999\n"),
+            "\n Data set refused: line 2 of the data file, series AA01, year 1960,\n"
+            " holds the field \" 196\", whose number runs on into the values.\n");
+  const auto blank_index = load_text("CRN01 1950 900  3" + std::string(7, ' ') + " 900  3" + fill(7) + "\n", "2\n\n");
+  EXPECT_EQ(blank_index.status, LoadStatus::kNotLoaded);
+  EXPECT_EQ(blank_index.warnings.back(),
+            "\n Data set refused: line 1 of the data file, series CRN01, year 1951,\n"
+            " holds a blank index; a chronology writes 9990 in the slots it leaves empty.\n");
 }
 
 TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {

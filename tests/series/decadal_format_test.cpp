@@ -47,6 +47,11 @@ std::string written(TrrwMode mode, const DecadalSeriesOut& series) {
   return read_file(dir.file("out.txt"));
 }
 
+why::UnreadableField unreadable(const DecadalSeries& s) {
+  const auto* field = std::get_if<why::UnreadableField>(&s.reason.reason);
+  return field ? *field : why::UnreadableField{};
+}
+
 std::string fill(int slots) {
   std::string text;
   for (int i = 0; i < slots; ++i) text += "9990  0";
@@ -136,13 +141,20 @@ TEST(DecadalWidthsRead, LineYearsAfterTheFirstAreNotRead) {
       "AA01    1234     7   999\n");
   ASSERT_EQ(r.series.size(), 1u);
   EXPECT_EQ(r.series[0].values, (std::vector<float>{5 * 0.01f, 6 * 0.01f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 7 * 0.01f}));
-  // The first such line is noted, for a warning.
-  ASSERT_EQ(r.series[0].notes.size(), 1u);
-  const LineNote& note = r.series[0].notes[0];
-  EXPECT_EQ(note.reason, LineReason::kOtherDecade);
+  // Both are noted, for a warning: the blank fields of the first line, which
+  // the series goes on past, and the first line labelled with another decade.
+  ASSERT_EQ(r.series[0].notes.size(), 2u);
+  const auto* blanks = std::get_if<why::BlankFields>(&r.series[0].notes[0].reason);
+  ASSERT_TRUE(blanks);
+  EXPECT_EQ(r.series[0].notes[0].record, 0u);
+  EXPECT_EQ(blanks->year, 1955);
+  EXPECT_EQ(blanks->count, 5);
+  const LineNote& note = r.series[0].notes[1];
+  const auto* decade = std::get_if<why::OtherDecade>(&note.reason);
+  ASSERT_TRUE(decade);
   EXPECT_EQ(note.record, 1u);
-  EXPECT_EQ(note.count, 1234);
-  EXPECT_EQ(note.due, 1960);
+  EXPECT_EQ(decade->label, 1234);
+  EXPECT_EQ(decade->due, 1960);
 }
 
 TEST(DecadalWidthsRead, YearVariantsAndYearsFarBeforeZero) {
@@ -255,16 +267,31 @@ TEST(DecadalRead, EndOfFile) {
   EXPECT_EQ(state.series_counter, kEndOfFile);
 
   // A chronology whose last line ends in slot 10, without a line of fill, as
-  // common tools write them; a blank field inside the line stays a value.
+  // common tools write them; or whose last line stops short.
   auto crn = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n"
-                       "tst1a.1960 250  6 100  1" + std::string(28, ' ') + " 300  2 400  2 500  2 600  2\n",
+                       "tst1a.1960 250  6 100  1 200  1 300  2 400  2 500  2 600  2 700  2 800  2 900  2\n",
                        TrrwMode::kReadIndices);
   ASSERT_EQ(crn.series.size(), 1u);
   EXPECT_EQ(crn.series[0].end, SeriesEnd::kEndOfFile);
   EXPECT_EQ(crn.series[0].count, 13);
-  EXPECT_EQ(crn.series[0].values[5], 0.0f);
-  EXPECT_EQ(crn.series[0].values[12], 600 * 0.001f);
+  EXPECT_EQ(crn.series[0].values[12], 900 * 0.001f);
   EXPECT_EQ(crn.series[0].depths[12], 2);
+  auto cut = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\ntst1a.1960 250  6 100  1\n",
+                       TrrwMode::kReadIndices);
+  ASSERT_EQ(cut.series.size(), 1u);
+  EXPECT_EQ(cut.series[0].count, 5);
+  // A chronology writes the fill in the slots it leaves empty: a blank index
+  // inside the series is no index of 0.
+  for (const std::string& blank : {"tst1a.1960 250  6 100  1" + std::string(28, ' ') + " 300  2 400  2\n",
+                                   "tst1a.1960 250  6 100  1\ntst1a.1970 300  2" + fill(9) + "\n"}) {
+    auto gap = read_text("tst1a.1957" + fill(7) + " 500  3 600  4 700  5\n" + blank, TrrwMode::kReadIndices);
+    ASSERT_EQ(gap.series.size(), 1u);
+    EXPECT_EQ(gap.series[0].end, SeriesEnd::kRefused);
+    EXPECT_EQ(gap.series[0].reason.record, 1u);
+    const auto* index = std::get_if<why::BlankIndex>(&gap.series[0].reason.reason);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->year, 1962);
+  }
 
   // A line of only identifier and year at the very end adds no value.
   auto bare = read_text("AA01    1950   104   105   106   107   108   109   110   111   112   113\nAA01    1960\n");
@@ -287,8 +314,8 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
   EXPECT_EQ(s.end, SeriesEnd::kRefused);
   EXPECT_EQ(s.id, "AZP0310A");
   EXPECT_EQ(s.reason.record, 4u);
-  EXPECT_EQ(s.reason.year, 1992);
-  EXPECT_EQ(s.reason.text, "  AZP3");
+  EXPECT_EQ(unreadable(s).year, 1992);
+  EXPECT_EQ(unreadable(s).field, "  AZP3");
   EXPECT_EQ(trim_right(r.state.titles[2]), "TITLE  3 a person");
 
   // The first line of a series is known by the line after it.
@@ -297,8 +324,8 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
   ASSERT_FALSE(first.series.empty());
   EXPECT_EQ(first.series[0].end, SeriesEnd::kRefused);
   EXPECT_EQ(first.series[0].id, "AZP0310A");
-  EXPECT_EQ(first.series[0].reason.year, 1986);
-  EXPECT_EQ(first.series[0].reason.text, "   1x1");
+  EXPECT_EQ(unreadable(first.series[0]).year, 1986);
+  EXPECT_EQ(unreadable(first.series[0]).field, "   1x1");
 
   // A year that does not convert in a line whose values do: within the
   // series, and in its first line.
@@ -308,14 +335,14 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
   ASSERT_FALSE(year.series.empty());
   EXPECT_EQ(year.series[0].end, SeriesEnd::kRefused);
   EXPECT_EQ(year.series[0].reason.record, 1u);
-  EXPECT_EQ(year.series[0].reason.year, 1990);
-  EXPECT_EQ(year.series[0].reason.text, "199O");
+  EXPECT_EQ(unreadable(year.series[0]).year, 1990);
+  EXPECT_EQ(unreadable(year.series[0]).field, "199O");
   auto first_year = read_text("AZP0310A198O   100   101\n"
                               "AZP0310A1990   100   999\n");
   ASSERT_FALSE(first_year.series.empty());
   EXPECT_EQ(first_year.series[0].end, SeriesEnd::kRefused);
   EXPECT_EQ(first_year.series[0].id, "AZP0310A");
-  EXPECT_EQ(first_year.series[0].reason.year, 1980);
+  EXPECT_EQ(unreadable(first_year.series[0]).year, 1980);
 
   // Chronologies: slots are calendar places, depths are fields too.
   auto crn = read_text("HEAD   1 a chronology\n"
@@ -324,8 +351,8 @@ TEST(DecadalRead, ALineOfTheSeriesWithAnUnreadableFieldStopsTheRead) {
                        TrrwMode::kReadIndices);
   ASSERT_FALSE(crn.series.empty());
   EXPECT_EQ(crn.series[0].end, SeriesEnd::kRefused);
-  EXPECT_EQ(crn.series[0].reason.year, 1961);
-  EXPECT_EQ(crn.series[0].reason.text, " 1x0");
+  EXPECT_EQ(unreadable(crn.series[0]).year, 1961);
+  EXPECT_EQ(unreadable(crn.series[0]).field, " 1x0");
   EXPECT_EQ(crn.series[0].reason.record, 2u);
 
   // Another identifier or another decade is a title line, as are the header
@@ -484,8 +511,9 @@ TEST(DecadalIndicesRoundTrip, ValuesAndDepthsComeBack) {
   auto lost = read_text(indices_text(TrrwMode::kWriteIndices, 1950, {1.0f, 9.99f, 1.0f}), TrrwMode::kReadIndices);
   ASSERT_EQ(lost.series.size(), 1u);
   EXPECT_EQ(lost.series[0].end, SeriesEnd::kRefused);
-  EXPECT_EQ(lost.series[0].reason.reason, LineReason::kValuesAfterEndMark);
-  EXPECT_EQ(lost.series[0].reason.year, 1951);
+  const auto* after = std::get_if<why::ValuesAfterEndMark>(&lost.series[0].reason.reason);
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->year, 1951);
 }
 
 TEST(DecadalIndicesRead, DepthsMayBeLeftOutAndShortLinesAreSkipped) {
