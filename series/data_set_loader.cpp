@@ -135,7 +135,9 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       builder.refuse(long_series_refusal(series.id));
       return LoadStatus::kRefused;
     }
-    if (!builder.add(series.id, series.first_year, std::move(series.values))) return LoadStatus::kRefused;
+    if (!builder.add(series.id, series.first_year, std::move(series.values), input.line_number(series.first_record))) {
+      return LoadStatus::kRefused;
+    }
     for (const LineNote& note : series.notes) builder.warn(message(series.id, note, input));
   }
   if (const auto w = out_of_columns_warning(state.file, input); !w.empty()) builder.warn(w);

@@ -88,6 +88,7 @@ void read_column_block(TextInput& input, const DecadalLine& line, int capacity, 
   ColumnBlock block = datar(input, buffer, capacity, quiet);
   series.count = block.count;
   series.first_year = block.first_year;
+  series.first_record = line.record;
   series.values = std::move(block.values);
   series.overflow = block.overflow;
   series.id = fixed_columns(buffer, kIdLength);
@@ -220,6 +221,7 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
       case LineRole::kStartsSeries:
         series.id = line.head.id;
         series.first_year = line.year;
+        series.first_record = line.record;
         break;
       case LineRole::kContinues: break;
     }

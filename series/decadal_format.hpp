@@ -60,6 +60,9 @@ enum class SeriesEnd {
 struct DecadalSeries {
   std::string id = std::string(kIdLength, ' ');
   int first_year = 0;
+  // The record (from 0) of the series' first line, or of its column block's
+  // header.
+  std::size_t first_record = 0;
   // Values delivered (at most the capacity); kEndOfFile when the file ended
   // before any line of a series.
   int count = 0;

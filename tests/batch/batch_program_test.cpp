@@ -327,7 +327,8 @@ TEST_F(BatchProgram, SeriesLeftOutOrCutShortAreNamedOnTheConsoleAndInTheReport) 
   write_file(dir_.file("list.txt"), "cut.rwl\n");
   const std::string out = run("list.txt\n" + defaults());
   EXPECT_EQ(exit_code_, 0);
-  const std::string left_out = "\n WARNING: Series EMPTY holds no values; it is left out.\n";
+  const std::string left_out = "\n WARNING: Series EMPTY holds no values; it is left out.\n"
+                               "          It is named on line 1 of the data file.\n";
   const std::string cut_short =
       "\n WARNING: The data file ends inside series S4, which has no end mark after line 20;\n"
       "          its values up to the year 1939 are kept, read in 0.001 mm,\n"

@@ -296,7 +296,8 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   ASSERT_EQ(crn.data.ns(), 1);
   EXPECT_EQ(crn.data.ids[0], "tst1a.  ");
   expect_whole(crn.data, 1957, 1969);
-  expect_warnings(crn, {"\n WARNING: Series EMPTY holds no values; it is left out.\n",
+  expect_warnings(crn, {"\n WARNING: Series EMPTY holds no values; it is left out.\n"
+                        "          It is named on line 1 of the data file.\n",
                         "\n WARNING: The data file ends inside series tst1a., which has no end mark after line 3;\n"
                         "          its values up to the year 1969 are kept.\n"});
   EXPECT_LT(crn.output.find("left out"), crn.output.find("Input data read successfully"));
@@ -312,7 +313,8 @@ TEST(LoaderDecadal, SeriesWithoutValuesAreLeftOutAndSeriesCutShortKeptWithAWarni
   ASSERT_EQ(rwl.data.ns(), 2);
   EXPECT_EQ(rwl.data.spans[0].count, 7);
   EXPECT_EQ(rwl.data.x(6, 0), 11 * 0.01f);
-  expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n",
+  expect_warnings(rwl, {"\n WARNING: Series AA01 holds no values; it is left out.\n"
+                        "          It is named on line 1 of the data file.\n",
                         "\n WARNING: Series BB01 ends without its end mark after line 3, where the next series begins;\n"
                         "          its values up to the year 1961 are kept, read in 0.01 mm,\n"
                         "          the unit that every end mark of the file gives (999).\n",
