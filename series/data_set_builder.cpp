@@ -65,8 +65,13 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float>
                   named_on(named_on_line, " "));
   }
   if (size() >= kMaxSeriesInSet) {
-    return refuse(format_record("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
-                                kMaxSeriesInSet));
+    std::string text = format_record("(/1x,'Data set refused: it holds more than ',i4,' series,'/1x,'the most this program can hold.')",
+                                     kMaxSeriesInSet);
+    if (named_on_line) {
+      text += format_record("(1x,'Series ',a,', named on line ',a,' of the data file, is one more.')", trim_right(id),
+                            std::to_string(*named_on_line));
+    }
+    return refuse(text);
   }
   // One identifier may hold several segments of a core; segments that share
   // years are one series counted twice in every chronology.
@@ -107,9 +112,18 @@ void DataSetBuilder::fill(DataSet& data) {
 
 bool within_year_bound(const DataSet& data, LoadWarnings* warnings) {
   if (data.whole.count <= kMaxYears) return true;
-  tell(format_record("(/1x,'Data set refused: its series span ',a,' years, from ',a,' to ',a,';'/1x,'this program holds at most ',i4,' years.')",
+  // The series at either end, so that the year read wrong can be found.
+  std::size_t earliest = 0;
+  std::size_t latest = 0;
+  for (std::size_t s = 1; s < data.spans.size(); ++s) {
+    if (data.spans[s].first_year < data.spans[earliest].first_year) earliest = s;
+    if (data.spans[s].last_year > data.spans[latest].last_year) latest = s;
+  }
+  tell(format_record("(/1x,'Data set refused: its series span ',a,' years, from ',a,' to ',a,';'/1x,'this program holds at most ',i4,' years.'/1x,'Series ',a,' begins in the year ',a,', series ',a,' ends in the year ',a,'.')",
                      std::to_string(data.whole.count), std::to_string(data.whole.first_year),
-                     std::to_string(data.whole.last_year), kMaxYears),
+                     std::to_string(data.whole.last_year), kMaxYears, trim_right(data.ids[earliest]),
+                     std::to_string(data.spans[earliest].first_year), trim_right(data.ids[latest]),
+                     std::to_string(data.spans[latest].last_year)),
        warnings);
   return false;
 }

@@ -620,6 +620,7 @@ TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
   const auto too_many = load_text(decadal_file(shapes), "\n");
   EXPECT_EQ(too_many.status, LoadStatus::kRefused);
   EXPECT_NE(too_many.output.find("more than 2999 series"), std::string::npos);
+  EXPECT_NE(too_many.output.find("Series LAST, named on line 3000 of the data file, is one more."), std::string::npos);
 
   const auto longest = load_text(decadal_file({{"LONG", 1, kMaxYears}}), "\n");
   EXPECT_EQ(longest.status, LoadStatus::kLoaded);
@@ -632,6 +633,8 @@ TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
   EXPECT_EQ(wide.status, LoadStatus::kRefused);
   EXPECT_NE(wide.output.find("span 9010 years, from -5000 to 4009"), std::string::npos);
   EXPECT_NE(wide.output.find("at most 9000 years"), std::string::npos);
+  EXPECT_NE(wide.output.find("Series OLD begins in the year -5000, series NEW ends in the year 4009."),
+            std::string::npos);
 }
 
 TEST(LoaderBounds, YearsBeyondTheDecadalYearFieldsAreRefused) {
