@@ -343,6 +343,15 @@ void write_indices(std::string& output, const DecadalSeriesOut& series, bool hea
   }
 }
 
+// The next record of a block that is a line: the empty records of CR CR LF
+// line ends hold neither a name nor values.
+std::optional<std::string> next_line(TextInput& input) {
+  while (auto record = input.next_record()) {
+    if (input.is_line(input.position() - 1)) return record;
+  }
+  return std::nullopt;
+}
+
 // The fields of records read with a block's format: each field that holds
 // anything reads as a number other than 0, a blank field as 0; fields past
 // the records' end stay NaN. Nothing when the format does not read them so.
@@ -380,7 +389,9 @@ std::optional<std::size_t> line_past_count(TextInput& input, std::string_view fo
   std::size_t longest = 0;
   input.seek(first_line);
   while (input.position() < end) {
-    records.push_back(*input.next_record());
+    auto record = next_line(input);
+    if (!record) break;
+    records.push_back(std::move(*record));
     longest = std::max(longest, records.back().size());
   }
   std::optional<std::size_t> past;
@@ -436,7 +447,7 @@ void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
 ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet) {
   ColumnBlock block;
   while (true) {
-    auto text = input.next_record();
+    auto text = next_line(input);
     if (!text) {
       block.count = kEndOfFile;
       return block;
@@ -468,7 +479,7 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet)
     for (float& v : block.values) targets.emplace_back(&v);
     block.format = trim_right(descriptor);
     const std::size_t first_value_line = input.position();
-    block.error = read_record(descriptor, input.supplier(), targets);
+    block.error = read_record(descriptor, [&input] { return next_line(input); }, targets);
     switch (quiet ? ReadStatus::kOk : block.error) {
       case ReadStatus::kConversionError: console().write("('>> sbr datar:  error reading data')"); break;
       case ReadStatus::kEndOfFile: console().write("('>> sbr datar:  unexpected end reading data')"); break;
