@@ -94,8 +94,10 @@ void read_column_block(TextInput& input, const DecadalLine& line, int capacity, 
   series.id = fixed_columns(buffer, kIdLength);
   series.end = SeriesEnd::kColumnBlock;
   if (echo) echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
+  const bool without_header = block.count == kEndOfFile || block.data_line_before_header;
   if (auto refusal = block_refusal({block.count, block.format, block.error, block.error_record,
-                                    block.values_past_count})) {
+                                    block.values_past_count, line.record, without_header,
+                                    block.data_line_before_header})) {
     series.end = SeriesEnd::kRefused;
     series.reason = std::move(*refusal);
   }
@@ -352,6 +354,13 @@ std::optional<std::string> next_line(TextInput& input) {
   return std::nullopt;
 }
 
+// A decadal ring-width data line that holds values.
+bool holds_ring_widths(const std::string& text) {
+  const DecadalLine line = parse_decadal_line(kRingWidthLayout, text, 0);
+  return line.converted &&
+         std::any_of(line.state.begin(), line.state.end(), [](FieldState s) { return s != FieldState::kBlank; });
+}
+
 // The fields of records read with a block's format: each field that holds
 // anything reads as a number other than 0, a blank field as 0; fields past
 // the records' end stay NaN. Nothing when the format does not read them so.
@@ -446,6 +455,7 @@ void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
 
 ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet) {
   ColumnBlock block;
+  bool first_line = true;  // the line with the mark
   while (true) {
     auto text = next_line(input);
     if (!text) {
@@ -453,6 +463,13 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet)
       return block;
     }
     const std::string record = fixed_columns(*text, kBlockLineLength);
+    // A line of ring widths holding values is no name: the block has no
+    // header before it, and the series there would be lost in its name.
+    if (!first_line && holds_ring_widths(*text)) {
+      block.data_line_before_header = input.position() - 1;
+      return block;
+    }
+    first_line = false;
     // Lines other than the header ("n" and two blanks) name the block.
     if (record.compare(0, 3, "n  ") != 0) line = fixed_columns(record, std::max(column_count(line), kBlockLineLength));
 

@@ -639,6 +639,7 @@ std::optional<why::EndsWithoutMark> unit_without_end_mark(const EndMarksOfFile& 
 }
 
 std::optional<LineNote> block_refusal(const BlockReading& block) {
+  if (block.without_header) return LineNote{block.mark_record, why::BlockWithoutHeader{block.data_line}};
   // A block whose values do not all read would hold zeros in their place.
   switch (block.error) {
     case ReadStatus::kConversionError: return LineNote{block.error_record, why::BlockValueUnreadable{block.format}};

@@ -581,13 +581,21 @@ TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
                           " Hit Return to Continue"),
             std::string::npos);
   EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
-  // A column block whose header never comes has taken every later line for
-  // its name: nothing of the file was read.
-  const auto block = load_text("BLOCK" + std::string(74, ' ') + "#\nAA01    1950   104 -9999\n", "\n\n");
+  // A column block without its header is refused naming its mark, before
+  // a series could be lost in its name; the reason goes into the report too.
+  const std::string mark = "BLOCK" + std::string(74, ' ') + "#\n";
+  const auto block = load_text("AA01    1950   104 -9999\n" + mark + "BB01    1950   104 -9999\n", "\n\n");
   EXPECT_EQ(block.status, LoadStatus::kNotLoaded);
-  // The reason goes into the report too.
   ASSERT_EQ(block.warnings.size(), 1u);
-  EXPECT_EQ(block.warnings[0].substr(0, 52), "\n WARNING: Fatal error reading data from input file.");
+  EXPECT_EQ(block.warnings[0],
+            "\n Data set refused: line 2 of the data file opens a column block (\"#\" in column 80),\n"
+            " but line 3, a line of ring widths, comes before the block's header.\n");
+  const auto ends = load_text(mark + "a name\n", "\n\n");
+  EXPECT_EQ(ends.status, LoadStatus::kNotLoaded);
+  ASSERT_EQ(ends.warnings.size(), 1u);
+  EXPECT_EQ(ends.warnings[0],
+            "\n Data set refused: line 1 of the data file opens a column block (\"#\" in column 80),\n"
+            " but the file ends before the block's header.\n");
 }
 
 // ---------------------------------------------------------------------------
