@@ -500,7 +500,8 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
                             "\n WARNING: Series BB01: line 4 repeats the line before it, the decade 1950;\n"
                             "          the repeat is passed over.\n",
                             "\n WARNING: Series CC01 number 4, the years 1950 to 1952, overlaps series number 3,\n"
-                            "          the years 1950 to 1952, of the same identifier; both are kept.\n"});
+                            "          the years 1950 to 1952, of the same identifier; both are kept.\n"
+                            "          It is named on line 7 of the data file.\n"});
 }
 
 // Lines that cannot be read in one way that keeps every ring at its year
