@@ -130,7 +130,9 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       return LoadStatus::kNotLoaded;
     }
     if (series.overflow) {
-      builder.refuse(long_series_refusal(series.id));
+      std::optional<std::size_t> beyond;
+      if (series.overflow_record) beyond = input.line_number(*series.overflow_record);
+      builder.refuse(long_series_refusal(series.id, beyond));
       return LoadStatus::kRefused;
     }
     if (!builder.add(series.id, series.first_year, std::move(series.values), input.line_number(series.first_record))) {

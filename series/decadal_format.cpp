@@ -239,6 +239,7 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
       const auto k = static_cast<std::size_t>(j);
       if (series.count >= capacity) {
         series.overflow = true;
+        if (!series.overflow_record) series.overflow_record = line.record;
         continue;
       }
       if (layout.widths) {

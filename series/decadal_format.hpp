@@ -75,8 +75,10 @@ struct DecadalSeries {
   // file's bytes), else blanks.
   std::string title = std::string(kTitleLength, ' ');
   // The series held more values than the capacity: the values beyond it were
-  // not taken.
+  // not taken. The record of the line holding the first of them (none for a
+  // column block).
   bool overflow = false;
+  std::optional<std::size_t> overflow_record;
   SeriesEnd end = SeriesEnd::kEndMark;
   // Ring widths closed by their end mark: the unit it gave them.
   std::optional<WidthUnit> marked_unit;
