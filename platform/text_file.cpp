@@ -34,10 +34,12 @@ TextInput::TextInput(std::string contents) : contents_(std::move(contents)) {
     if (next_lf < start) next_lf = find(start, '\n');
     if (next_cr < start) next_cr = find(start, '\r');
     const char* stop = std::min(next_lf, next_cr);
-    // The empty record between the CR and the CR LF of a CR CR LF line end.
-    if (stop == start && start > begin && start[-1] == '\r' && start + 1 < end && start[0] == '\r' &&
-        start[1] == '\n') {
-      between_lines_.push_back(starts_.size());
+    // The empty records between the CRs of a line end of several CRs and
+    // an LF (CR CR LF, CR CR CR LF): an editor shows one line end there.
+    if (stop == start && start > begin && start[-1] == '\r' && start[0] == '\r') {
+      const char* after_crs = start;
+      while (after_crs < end && *after_crs == '\r') ++after_crs;
+      if (after_crs < end && *after_crs == '\n') between_lines_.push_back(starts_.size());
     }
     starts_.push_back(static_cast<std::size_t>(start - begin));
     lengths_.push_back(static_cast<std::size_t>(stop - start));

@@ -46,10 +46,10 @@ class TextInput {
   std::size_t position() const { return next_; }
   std::size_t record_count() const { return starts_.size(); }
   // The line number, from 1, that an editor shows for record `record` (from
-  // 0): a file whose lines end in CR CR LF holds an empty record between its
-  // lines, which is no line of its own.
+  // 0): a file whose lines end in CR CR LF (or more CRs before the LF) holds
+  // empty records between its lines, which are no lines of their own.
   std::size_t line_number(std::size_t record) const;
-  // False for that empty record between the lines of a CR CR LF file.
+  // False for those empty records between the lines.
   bool is_line(std::size_t record) const;
 
   // Supplier for formatted and free-form reads from this file.

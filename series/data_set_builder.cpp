@@ -83,7 +83,8 @@ bool DataSetBuilder::add(std::string_view id, int first_year, std::vector<float>
       warn(format_record("(/1x,'WARNING: Series ',a,' number ',a,', the years ',a,' to ',a,', overlaps series number ',a,','/1x,'         the years ',a,' to ',a,', of the same identifier; both are kept.')",
                          trim_right(id), std::to_string(size() + 1), std::to_string(first_year),
                          std::to_string(last_year), std::to_string(earlier + 1), std::to_string(e.first_year),
-                         std::to_string(e_last)));
+                         std::to_string(e_last)) +
+           named_on(named_on_line, "          "));
       break;
     }
   }

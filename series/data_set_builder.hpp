@@ -22,11 +22,11 @@ class DataSetBuilder {
   // Adds one series. A series without values is left out with a warning
   // naming it; one whose years overlap an earlier series of the same
   // identifier (a series written twice, say) is kept with a warning naming
-  // both. False, with the refusal shown, when the series holds more than
+  // both and the line of the later one. False, with the refusal shown, when the series holds more than
   // kMaxYears values, reaches beyond kEarliestYear .. kLatestYear, or the set
   // would hold more than kMaxSeriesInSet series. `named_on_line`, the line of
   // the data file (as an editor shows it) that names the series, is named in
-  // the warning of a series without values and in the refusals.
+  // the warnings and in the refusals.
   bool add(std::string_view id, int first_year, std::vector<float> values,
            std::optional<std::size_t> named_on_line = std::nullopt);
 

@@ -120,19 +120,19 @@ LoadStatus read_decadal(TrrwMode mode, TextInput& input, DataSet& data, LoadWarn
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
-    // A call that met only title lines, or a column block without a header,
-    // read no series: in a ring-width file that is a file of another layout
-    // (or a broken block), in a chronology file a long header.
-    const bool only_titles = series.end == SeriesEnd::kTitleLines && series.count < 1;
-    if (only_titles || series.count == kEndOfFile) {
-      if (only_titles && !widths) continue;
+    // A call that met only title lines read no series: in a ring-width file
+    // that is a file of another layout, in a chronology file a long header.
+    if (series.end == SeriesEnd::kTitleLines && series.count < 1) {
+      if (!widths) continue;
       builder.refuse(format_record("(/1x,'WARNING: Fatal error reading data from input file.'/1x,'         Suggest checking file format and/or file type'/1x,'         Unix/Dos/Mac?')"));
       console().pause(" Hit Return to Continue");
       builder.fill(data);
       return LoadStatus::kNotLoaded;
     }
     if (series.overflow) {
-      builder.refuse(long_series_refusal(series.id));
+      std::optional<std::size_t> beyond;
+      if (series.overflow_record) beyond = input.line_number(*series.overflow_record);
+      builder.refuse(long_series_refusal(series.id, beyond));
       return LoadStatus::kRefused;
     }
     if (!builder.add(series.id, series.first_year, std::move(series.values), input.line_number(series.first_record))) {

@@ -94,8 +94,10 @@ void read_column_block(TextInput& input, const DecadalLine& line, int capacity, 
   series.id = fixed_columns(buffer, kIdLength);
   series.end = SeriesEnd::kColumnBlock;
   if (echo) echo->write("(/t10,'title of data:  ',a/)", fixed_columns(buffer, kTitleLength));
+  const bool without_header = block.count == kEndOfFile || block.data_line_before_header;
   if (auto refusal = block_refusal({block.count, block.format, block.error, block.error_record,
-                                    block.values_past_count})) {
+                                    block.values_past_count, line.record, without_header,
+                                    block.data_line_before_header})) {
     series.end = SeriesEnd::kRefused;
     series.reason = std::move(*refusal);
   }
@@ -237,6 +239,7 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
       const auto k = static_cast<std::size_t>(j);
       if (series.count >= capacity) {
         series.overflow = true;
+        if (!series.overflow_record) series.overflow_record = line.record;
         continue;
       }
       if (layout.widths) {
@@ -343,6 +346,22 @@ void write_indices(std::string& output, const DecadalSeriesOut& series, bool hea
   }
 }
 
+// The next record of a block that is a line: the empty records of CR CR LF
+// line ends hold neither a name nor values.
+std::optional<std::string> next_line(TextInput& input) {
+  while (auto record = input.next_record()) {
+    if (input.is_line(input.position() - 1)) return record;
+  }
+  return std::nullopt;
+}
+
+// A decadal ring-width data line that holds values.
+bool holds_ring_widths(const std::string& text) {
+  const DecadalLine line = parse_decadal_line(kRingWidthLayout, text, 0);
+  return line.converted &&
+         std::any_of(line.state.begin(), line.state.end(), [](FieldState s) { return s != FieldState::kBlank; });
+}
+
 // The fields of records read with a block's format: each field that holds
 // anything reads as a number other than 0, a blank field as 0; fields past
 // the records' end stay NaN. Nothing when the format does not read them so.
@@ -380,7 +399,9 @@ std::optional<std::size_t> line_past_count(TextInput& input, std::string_view fo
   std::size_t longest = 0;
   input.seek(first_line);
   while (input.position() < end) {
-    records.push_back(*input.next_record());
+    auto record = next_line(input);
+    if (!record) break;
+    records.push_back(std::move(*record));
     longest = std::max(longest, records.back().size());
   }
   std::optional<std::size_t> past;
@@ -435,13 +456,21 @@ void trrw(TrrwMode mode, std::string& output, const DecadalSeriesOut& series) {
 
 ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet) {
   ColumnBlock block;
+  bool first_line = true;  // the line with the mark
   while (true) {
-    auto text = input.next_record();
+    auto text = next_line(input);
     if (!text) {
       block.count = kEndOfFile;
       return block;
     }
     const std::string record = fixed_columns(*text, kBlockLineLength);
+    // A line of ring widths holding values is no name: the block has no
+    // header before it, and the series there would be lost in its name.
+    if (!first_line && holds_ring_widths(*text)) {
+      block.data_line_before_header = input.position() - 1;
+      return block;
+    }
+    first_line = false;
     // Lines other than the header ("n" and two blanks) name the block.
     if (record.compare(0, 3, "n  ") != 0) line = fixed_columns(record, std::max(column_count(line), kBlockLineLength));
 
@@ -468,7 +497,7 @@ ColumnBlock datar(TextInput& input, std::string& line, int capacity, bool quiet)
     for (float& v : block.values) targets.emplace_back(&v);
     block.format = trim_right(descriptor);
     const std::size_t first_value_line = input.position();
-    block.error = read_record(descriptor, input.supplier(), targets);
+    block.error = read_record(descriptor, [&input] { return next_line(input); }, targets);
     switch (quiet ? ReadStatus::kOk : block.error) {
       case ReadStatus::kConversionError: console().write("('>> sbr datar:  error reading data')"); break;
       case ReadStatus::kEndOfFile: console().write("('>> sbr datar:  unexpected end reading data')"); break;

@@ -75,8 +75,10 @@ struct DecadalSeries {
   // file's bytes), else blanks.
   std::string title = std::string(kTitleLength, ' ');
   // The series held more values than the capacity: the values beyond it were
-  // not taken.
+  // not taken. The record of the line holding the first of them (none for a
+  // column block).
   bool overflow = false;
+  std::optional<std::size_t> overflow_record;
   SeriesEnd end = SeriesEnd::kEndMark;
   // Ring widths closed by their end mark: the unit it gave them.
   std::optional<WidthUnit> marked_unit;
@@ -162,11 +164,15 @@ struct ColumnBlock {
   // the block's last line, or the next line that is not blank, when it
   // reads with the block's format and is no decadal data line.
   std::optional<std::size_t> values_past_count;
+  // A line of ring widths met where the header was due (count 0): the
+  // block has no header there.
+  std::optional<std::size_t> data_line_before_header;
 };
 
 // Reads a column block from the current line of the input: identifier lines
 // (each replaces `line`, first 80 characters), the header "(2(2x,i8),t23,a)"
-// and the values read with the header's format. The file is left after the
+// and the values read with the header's format; a line of ring widths after
+// the first line ends the search for the header. The file is left after the
 // block's last value line. `quiet` leaves out the console messages.
 ColumnBlock datar(TextInput& input, std::string& line, int capacity = kMaxYears, bool quiet = false);
 

@@ -313,12 +313,22 @@ LineNote unreadable_field(const DecadalLayout& layout, const DecadalLine& line, 
   return at(line, std::move(f));
 }
 
+// The first line after the one judged that holds anything: empty lines
+// (and the empty records of CR CR LF line ends) stand between the lines of a
+// series.
+const DecadalLine* next_line_holding_something(const LinesAhead& ahead) {
+  for (std::size_t k = 1;; ++k) {
+    const DecadalLine* after = ahead(k);
+    if (!after || !holds_nothing(*after)) return after;
+  }
+}
+
 // A line that does not convert is a data line whose field does not read
 // when it carries the series' identifier and next decade, or, before the
-// series' first line, when the line after it carries its identifier and
-// next decade. A line whose year alone does not read (or is blank while
-// values stand beside it) is one when it carries the identifier (of the
-// series, or of the line after it). Below the title lines at the top of the
+// series' first line, when the next line holding anything carries its
+// identifier and next decade. A line whose year alone does not read (or is
+// blank while values stand beside it) is one when it carries the identifier
+// (of the series, or of the line after it). Below the title lines at the top of the
 // file, so is a ring-width line whose last value is an end mark: a series of
 // one line. Title lines carry none of these.
 struct Unreadable {
@@ -336,7 +346,7 @@ std::optional<Unreadable> unreadable_data_line(const DecadalLayout& layout, cons
           (!line.year_reads || line.year == series.due_year)) {
         return Unreadable{unreadable_field(layout, line, series.due_year), true};
       }
-    } else if (const DecadalLine* after = ahead(1)) {
+    } else if (const DecadalLine* after = next_line_holding_something(ahead)) {
       if (after->year_reads && compare_ids(line.head, after->head) != IdMatch::kOther &&
           (!line.year_reads || after->year == next_decade(line.year))) {
         // The first line holds (part of) the decade before the next line's.
@@ -348,15 +358,10 @@ std::optional<Unreadable> unreadable_data_line(const DecadalLayout& layout, cons
   // identifier, the decade after the one due) stands for the decade due,
   // however its identifier and year have been shifted.
   if (series.started) {
-    for (std::size_t k = 1;; ++k) {
-      const DecadalLine* after = ahead(k);
-      if (!after || !holds_nothing(*after)) {
-        if (after && after->converted && after->year == series.due_year + 10 &&
-            compare_ids(series.head, after->head) != IdMatch::kOther) {
-          return Unreadable{unreadable_field(layout, line, series.due_year, true), true};
-        }
-        break;
-      }
+    const DecadalLine* after = next_line_holding_something(ahead);
+    if (after && after->converted && after->year == series.due_year + 10 &&
+        compare_ids(series.head, after->head) != IdMatch::kOther) {
+      return Unreadable{unreadable_field(layout, line, series.due_year, true), true};
     }
   }
   // Below the data lines a year followed by fields run together by a TAB is
@@ -634,6 +639,7 @@ std::optional<why::EndsWithoutMark> unit_without_end_mark(const EndMarksOfFile& 
 }
 
 std::optional<LineNote> block_refusal(const BlockReading& block) {
+  if (block.without_header) return LineNote{block.mark_record, why::BlockWithoutHeader{block.data_line}};
   // A block whose values do not all read would hold zeros in their place.
   switch (block.error) {
     case ReadStatus::kConversionError: return LineNote{block.error_record, why::BlockValueUnreadable{block.format}};

@@ -122,6 +122,9 @@ struct BlockCutShort {
 struct BlockOverfull {  // values past the count the block's header announces
   int count = 0;
 };
+struct BlockWithoutHeader {  // the line of the mark; no header came after it
+  std::optional<std::size_t> data_line;  // the record of a data line met first; none: the file ended
+};
 
 }  // namespace why
 
@@ -131,7 +134,7 @@ using LineReason =
                  why::NumberPastFields, why::NotInColumns, why::BlankFields, why::EndsWithoutMark,
                  why::UnreadableField, why::TabInFields, why::OverfullFirstLine, why::ValuesBeforeFirstYear,
                  why::ValuesAfterEndMark, why::NumbersNotTheDecade, why::BlankIndex, why::EndMarksDisagree,
-                 why::BlockValueUnreadable, why::BlockCutShort, why::BlockOverfull>;
+                 why::BlockValueUnreadable, why::BlockCutShort, why::BlockOverfull, why::BlockWithoutHeader>;
 
 // A warning or refusal about one line.
 struct LineNote {
@@ -236,15 +239,18 @@ struct EndMarksOfFile {
 // the file holds both, for every ring could be off by ten.
 std::optional<why::EndsWithoutMark> unit_without_end_mark(const EndMarksOfFile& marks);
 
-// Why a column block refuses the data set: a value that does not read with
-// its format, the end of the file before its last value, or values past the
-// count its header announces.
+// Why a column block refuses the data set: no header after its mark, a
+// value that does not read with its format, the end of the file before its
+// last value, or values past the count its header announces.
 struct BlockReading {
   int count = 0;
   std::string format;
   ReadStatus error = ReadStatus::kOk;
   std::size_t error_record = 0;
   std::optional<std::size_t> values_past_count;  // the first line holding them
+  std::size_t mark_record = 0;                   // the line with the mark in column 80
+  bool without_header = false;                   // the file ended, or a data line came, first
+  std::optional<std::size_t> data_line;          // that data line
 };
 std::optional<LineNote> block_refusal(const BlockReading& block);
 

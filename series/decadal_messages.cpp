@@ -149,6 +149,12 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
             return format_record("(/1x,'Data set refused: the data file ends at line ',a,', inside the column block of series ',a,','/1x,'before the last of its ',a,' values.')",
                                  line, id, number(r.count));
           },
+          [&](const why::BlockWithoutHeader& r) {
+            const std::string first = "(/1x,'Data set refused: line ',a,' of the data file opens a column block (\"#\" in column 80),'/1x,";
+            if (!r.data_line) return format_record(first + "'but the file ends before the block''s header.')", line);
+            return format_record(first + "'but line ',a,', a line of ring widths, comes before the block''s header.')", line,
+                                 number(static_cast<long long>(input.line_number(*r.data_line))));
+          },
           [&](const why::BlockOverfull& r) {
             return format_record("(/1x,'Data set refused: line ',a,' of the data file holds values past the ',a,' values'/1x,'that the header of the column block of series ',a,' announces.')",
                                  line, number(r.count), id);

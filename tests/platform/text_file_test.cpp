@@ -41,6 +41,10 @@ TEST(TextInput, MixedLineEndsAndBackAtTheEnd) {
     EXPECT_EQ(crcrlf.is_line(r), r != 1 && r != 3) << r;
   }
   EXPECT_EQ(crcrlf.line_number(99), 4u);
+  // So do CR CR CR LF; a lone CR before text ends a line.
+  const auto crcrcrlf = TextInput::from_text("a\r\r\r\nb\r\rc\n");
+  const std::size_t more[] = {1, 1, 1, 2, 3, 4};
+  for (std::size_t r = 0; r < 6; ++r) EXPECT_EQ(crcrcrlf.line_number(r), more[r]) << r;
 }
 
 TEST(TextInput, BackAndRewind) {

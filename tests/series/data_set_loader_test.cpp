@@ -500,7 +500,8 @@ TEST(LoaderDecadal, DepartingLinesAreReadWithAWarningNamingTheLine) {
                             "\n WARNING: Series BB01: line 4 repeats the line before it, the decade 1950;\n"
                             "          the repeat is passed over.\n",
                             "\n WARNING: Series CC01 number 4, the years 1950 to 1952, overlaps series number 3,\n"
-                            "          the years 1950 to 1952, of the same identifier; both are kept.\n"});
+                            "          the years 1950 to 1952, of the same identifier; both are kept.\n"
+                            "          It is named on line 7 of the data file.\n"});
 }
 
 // Lines that cannot be read in one way that keeps every ring at its year
@@ -581,13 +582,21 @@ TEST(LoaderDecadal, AFileInAnotherLayoutIsNotLoaded) {
                           " Hit Return to Continue"),
             std::string::npos);
   EXPECT_EQ(r.output.find("read successfully"), std::string::npos);
-  // A column block whose header never comes has taken every later line for
-  // its name: nothing of the file was read.
-  const auto block = load_text("BLOCK" + std::string(74, ' ') + "#\nAA01    1950   104 -9999\n", "\n\n");
+  // A column block without its header is refused naming its mark, before
+  // a series could be lost in its name; the reason goes into the report too.
+  const std::string mark = "BLOCK" + std::string(74, ' ') + "#\n";
+  const auto block = load_text("AA01    1950   104 -9999\n" + mark + "BB01    1950   104 -9999\n", "\n\n");
   EXPECT_EQ(block.status, LoadStatus::kNotLoaded);
-  // The reason goes into the report too.
   ASSERT_EQ(block.warnings.size(), 1u);
-  EXPECT_EQ(block.warnings[0].substr(0, 52), "\n WARNING: Fatal error reading data from input file.");
+  EXPECT_EQ(block.warnings[0],
+            "\n Data set refused: line 2 of the data file opens a column block (\"#\" in column 80),\n"
+            " but line 3, a line of ring widths, comes before the block's header.\n");
+  const auto ends = load_text(mark + "a name\n", "\n\n");
+  EXPECT_EQ(ends.status, LoadStatus::kNotLoaded);
+  ASSERT_EQ(ends.warnings.size(), 1u);
+  EXPECT_EQ(ends.warnings[0],
+            "\n Data set refused: line 1 of the data file opens a column block (\"#\" in column 80),\n"
+            " but the file ends before the block's header.\n");
 }
 
 // ---------------------------------------------------------------------------
@@ -627,7 +636,9 @@ TEST(LoaderBounds, OversizedDataSetsAreRefusedNamingTheLimit) {
   EXPECT_EQ(longest.data.x.rows(), kMaxYears);
   const auto too_long = load_text(decadal_file({{"LONG", 1, kMaxYears + 1}}), "\n");
   EXPECT_EQ(too_long.status, LoadStatus::kRefused);
-  EXPECT_NE(too_long.output.find("series LONG holds more than 9000 values"), std::string::npos);
+  EXPECT_NE(too_long.output.find("series LONG holds more than 9000 values,\n the most this program can hold.\n"
+                                 " Line 901 of the data file holds a value beyond them."),
+            std::string::npos);
 
   const auto wide = load_text(decadal_file({{"OLD", -5000, 10}, {"NEW", 4000, 10}}), "\n");
   EXPECT_EQ(wide.status, LoadStatus::kRefused);

@@ -561,6 +561,14 @@ TEST(ColumnBlock, ReadInsideARingWidthFile) {
   EXPECT_EQ(r.series[0].values, (std::vector<float>{1.0f, 2.5f, 0.125f, 4.0f, 5.0f}));
   EXPECT_EQ(r.series[1].id, "AA01    ");
   EXPECT_EQ(r.series[1].count, 1);
+  // The empty records of CR CR LF line ends hold neither names nor values.
+  std::string crcrlf;
+  for (char c : text) crcrlf += c == '\n' ? std::string("\r\r\n") : std::string(1, c);
+  auto again = read_text(crcrlf);
+  ASSERT_EQ(again.series.size(), 2u);
+  EXPECT_EQ(again.series[0].end, SeriesEnd::kColumnBlock);
+  EXPECT_EQ(again.series[0].id, "SITE22 a");
+  EXPECT_EQ(again.series[0].values, r.series[0].values);
 }
 
 TEST(ColumnBlock, ErrorsLeaveZerosAndSayWhy) {

@@ -111,6 +111,9 @@ TEST(JudgeLine, EachDepartureTakesItsRoleForItsReason) {
       {"a year shifted into the values", kWidths, {tens("kok11b  1990")},
        "kok11b   2000   960   900   790   720   870 -9999", {},
        LineRole::kRefuses, {kReasonIndex<why::UnreadableField>}},
+      {"a first line that does not read, an empty line before the next", kWidths, {},
+       "BB01    1956   100     +   102   103", {"", tens("BB01    1960")},
+       LineRole::kRefuses, {kReasonIndex<why::UnreadableField>}},
       // Blank fields inside a series are rings of 0, told once a series;
       // those that close a series without its end mark are no rings.
       {"a line cut short inside a series", kWidths, {tens("CAM011  1570"), "CAM011  1580    35    46"},
