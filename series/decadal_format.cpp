@@ -230,7 +230,7 @@ DecadalSeries read_series(const DecadalLayout& layout, TextInput& input, Decadal
 
     // The values of a line out of its columns are its numbers.
     std::optional<DecadalLine> by_numbers;
-    if (line.out_of_columns || line.run_on) {
+    if (line.out_of_columns) {
       by_numbers = read_by_numbers(layout, line, verdict.role == LineRole::kStartsSeries).line;
     }
     const DecadalLine& fields = by_numbers ? *by_numbers : line;

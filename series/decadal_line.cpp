@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/character_columns.hpp"
@@ -140,7 +141,9 @@ Field read_field(std::string_view text) {
   return {FieldState::kSplit, number ? static_cast<int>(negative ? -value : value) : 0};
 }
 
-DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, std::size_t record) {
+namespace {
+
+DecadalLine take_apart(const DecadalLayout& layout, std::string text, std::size_t record) {
   DecadalLine line;
   line.record = record;
   if (layout.widths) {
@@ -214,7 +217,6 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
       if (!split && j > 0 && pushed(index, layout.value_width)) note_split(index - layout.depth_width, layout.slot_width);
     }
   }
-  line.out_of_columns = line.converted && split;
   // The last number of the line running on from a field it does not fill
   // into the next, which it does not fill either, may be a line shifted to
   // the right: its numbers tell. (A number that fills its field may touch
@@ -236,6 +238,18 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
     const int fields = (pairs ? 2 : 1) * kSlotsPerLine;
     int last = fields;  // one past the last field that is not blank
     while (last > 0 && blank(last - 1)) --last;
+    // A number that begins against the digits before it and stops short of
+    // its field's right column, while a later field holds a number, straddles
+    // two fields: characters lost before it have drawn the line to the left
+    // ("   987     1043   759"), and the columns would read its digits as
+    // two values. (The line's last number is the run-on rule's below; a
+    // number within its field that merely stops short keeps its year.)
+    for (int f = 0; f + 1 < last && !split; ++f) {
+      const auto [left, width] = field(f);
+      if (!is_digit(columns[left]) || !is_digit(columns[left - 1]) || columns[left + width - 1] != ' ') continue;
+      const auto [before, before_width] = f > 0 ? field(f - 1) : std::pair{left, std::size_t{0}};
+      note_split(before, before_width + width);
+    }
     const auto runs_on = [&](int a) {
       const auto [left, left_width] = field(a);
       const auto [right, right_width] = field(a + 1);
@@ -249,12 +263,28 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
     int at = -1;
     if (last > 1 && runs_on(last - 2)) at = last - 2;
     if (at < 0 && last == fields && runs_on(last - 1)) at = last - 1;
-    if (at >= 0) {
-      line.run_on = true;
-      note_split(field(at).first, field(at).second + field(at + 1).second);
-    }
+    if (!split && at >= 0) note_split(field(at).first, field(at).second + field(at + 1).second);
   }
-  line.past_fields = number_past_fields(layout, columns, line.out_of_columns || line.run_on);
+  line.out_of_columns = line.converted && split;
+  line.past_fields = number_past_fields(layout, columns, line.out_of_columns);
+  return line;
+}
+
+}  // namespace
+
+DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, std::size_t record) {
+  // A TAB before the identifier (perhaps after blanks) moves every field to
+  // the right; the line is also taken apart as it reads without it.
+  const std::size_t lead = text.find_first_not_of(" \t");
+  std::shared_ptr<const DecadalLine> without_tab;
+  if (lead != std::string::npos && text.find('\t') < lead) {
+    DecadalLine rest = take_apart(layout, text.substr(text.rfind('\t', lead) + 1), record);
+    const bool values = std::any_of(rest.state.begin(), rest.state.end(),
+                                    [](FieldState s) { return s != FieldState::kBlank; });
+    if (rest.converted && values) without_tab = std::make_shared<const DecadalLine>(std::move(rest));
+  }
+  DecadalLine line = take_apart(layout, std::move(text), record);
+  line.without_tab = std::move(without_tab);
   return line;
 }
 

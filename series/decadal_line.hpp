@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,9 @@ struct DecadalLine {
   // The line with a TAB in the identifier's columns expanded; empty when it
   // holds none.
   std::string fields;
+  // A line that begins with a TAB (perhaps after blanks) taken apart as it
+  // reads without it, when so it converts and holds values.
+  std::shared_ptr<const DecadalLine> without_tab;
   // One byte per column, blank-padded to the title length; a TAB within the
   // identifier's columns of a ring-width line is expanded to column 9.
   std::string columns;
@@ -63,13 +67,11 @@ struct DecadalLine {
   bool converted = false;
   // A TAB stands among the year and value columns.
   bool tab_in_fields = false;
-  // Converted, but a field holds digits split by blanks: the fields are not
-  // in their columns.
+  // Converted, but its fields are not in their columns: a field holds
+  // digits split by blanks, or a number runs on from one field into the next
+  // (a line shifted, numbers drawn across a field boundary). Read by its
+  // numbers when they are its decade's values, else refused.
   bool out_of_columns = false;
-  // Converted, but the line's last number runs on from a field it does not
-  // fill into the next: the line may be shifted, or its numbers run
-  // together; read by its numbers only when they are its decade's values.
-  bool run_on = false;
   // The column (from 0) and width of the first field out of its columns.
   std::size_t misfit_column = 0;
   std::size_t misfit_width = 0;

@@ -84,9 +84,8 @@ bool repeats(const DecadalLayout& layout, const DecadalLine& a, const DecadalLin
 // when it is not in its columns (nothing when they do not fit its decade).
 const DecadalLine* fields_of(const DecadalLayout& layout, const DecadalLine& line, bool first_line,
                              std::optional<DecadalLine>& storage) {
-  if (!line.out_of_columns && !line.run_on) return &line;
+  if (!line.out_of_columns) return &line;
   storage = read_by_numbers(layout, line, first_line).line;
-  if (!storage && line.run_on) return &line;
   return storage ? &*storage : nullptr;
 }
 
@@ -407,7 +406,7 @@ class Judging {
     return *by_numbers_;
   }
   // The line is read by its numbers.
-  bool by_its_numbers() const { return (raw.out_of_columns || raw.run_on) && by_numbers().line; }
+  bool by_its_numbers() const { return raw.out_of_columns && by_numbers().line; }
   // The fields the values are read from.
   const DecadalLine& line() const { return by_its_numbers() ? *by_numbers().line : raw; }
   const Values& values() const {
@@ -417,11 +416,14 @@ class Judging {
     return *values_;
   }
   LineNote note(LineReason reason) const { return at(raw, std::move(reason)); }
-  // A line refused is one of the series: every line past the identifier
-  // check, and a line that does not read when it carries the series' place.
+  const DecadalLine* next_line() const { return next_line_holding_something(ahead_); }
+  // A line refused is one of the series: a line that reads and carries the
+  // series' identifier, and one that does not read when it carries the
+  // series' place.
   bool of_series() const {
     if (!started()) return false;
-    return raw.converted || (unreadable() && unreadable()->of_series);
+    if (raw.converted) return match() != IdMatch::kOther;
+    return unreadable() && unreadable()->of_series;
   }
 
  private:
@@ -438,6 +440,21 @@ using J = const Judging&;
 // fields read.
 bool block_before_series(J j) { return j.raw.columns[kBlockMarkColumn] == kBlockMark && !j.started(); }
 bool block_inside_series(J j) { return j.raw.columns[kBlockMarkColumn] == kBlockMark; }
+// Below the data lines a line that reads as one without the TAB before its
+// identifier is one. Above them a title may be indented so: the line is a
+// data line when the next line continues it, or its own end mark closes it.
+bool tab_before_identifier(J j) {
+  const DecadalLine* line = j.raw.without_tab.get();
+  if (!line) return false;
+  if (j.series.data_line_in_file) return true;
+  for (int k = 0; k < kSlotsPerLine; ++k) {
+    const int v = line->values[static_cast<std::size_t>(k)];
+    if (!is_blank(*line, k) && (j.layout.widths ? is_end_mark(v) : v >= kFillIndex)) return true;
+  }
+  const DecadalLine* after = j.next_line();
+  return after && after->converted && compare_ids(line->head, after->head) != IdMatch::kOther &&
+         after->year == next_decade(line->year);
+}
 bool nothing_to_read(J j) { return holds_nothing(j.raw); }
 bool data_line_unreadable(J j) { return !j.raw.converted && j.unreadable(); }
 bool no_year_unreadable(J j) { return !j.raw.converted && j.raw.year_blank; }
@@ -453,7 +470,7 @@ bool tab_among_fields(J j) { return j.raw.tab_in_fields; }
 // its year shifted too, unless it is the year due.
 bool year_runs_into_values(J j) {
   const std::size_t c = j.layout.fields_column;
-  return (j.raw.out_of_columns || j.raw.run_on) && is_digit(j.raw.columns[c - 1]) && is_digit(j.raw.columns[c]) &&
+  return j.raw.out_of_columns && is_digit(j.raw.columns[c - 1]) && is_digit(j.raw.columns[c]) &&
          !(j.started() && j.raw.year == j.series.due_year);
 }
 bool numbers_do_not_fit(J j) { return j.raw.out_of_columns && !j.by_numbers().line; }
@@ -474,6 +491,7 @@ LineNote ends_at_header(J j) { return j.note(why::EndsWithoutMark{why::Ending::k
 LineNote unreadable(J j) { return j.unreadable()->note; }
 LineNote repeated(J j) { return j.note(why::RepeatsLine{j.raw.year}); }
 LineNote tab(J j) { return j.note(why::TabInFields{}); }
+LineNote tab_before_id(J j) { return j.note(why::TabBeforeIdentifier{trim_right(j.raw.without_tab->head.id)}); }
 std::string misfit_text(J j) {
   return std::string(columns_of(j.raw.text_of_fields(), j.raw.misfit_column, j.raw.misfit_width));
 }
@@ -519,6 +537,7 @@ constexpr Check kChecks[] = {
     // when the line ...    it is ...               because
     {block_before_series,   LineRole::kColumnBlock, nullptr},
     {block_inside_series,   LineRole::kEndsSeries,  ends_at_block},
+    {tab_before_identifier, LineRole::kRefuses,     tab_before_id},
     {nothing_to_read,       LineRole::kPassedOver,  nullptr},
     {data_line_unreadable,  LineRole::kRefuses,     unreadable},
     {no_year_unreadable,    LineRole::kPassedOver,  nullptr},

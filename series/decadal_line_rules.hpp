@@ -89,6 +89,9 @@ struct UnreadableField {
   Trouble trouble = Trouble::kNoNumber;
 };
 struct TabInFields {};
+struct TabBeforeIdentifier {  // a data line without it
+  std::string id;              // written after the TAB
+};
 struct OverfullFirstLine {
   long long year = 0;
   int holds = 0;
@@ -132,9 +135,10 @@ using LineReason =
     std::variant<why::TabAfterIdentifier, why::OtherCase, why::OtherDecade, why::RepeatsLine,
                  why::RingsOf999OnTheirLine, why::RingOf999BeforeLine, why::EndMarkAfterDecade,
                  why::NumberPastFields, why::NotInColumns, why::BlankFields, why::EndsWithoutMark,
-                 why::UnreadableField, why::TabInFields, why::OverfullFirstLine, why::ValuesBeforeFirstYear,
-                 why::ValuesAfterEndMark, why::NumbersNotTheDecade, why::BlankIndex, why::EndMarksDisagree,
-                 why::BlockValueUnreadable, why::BlockCutShort, why::BlockOverfull, why::BlockWithoutHeader>;
+                 why::UnreadableField, why::TabInFields, why::TabBeforeIdentifier, why::OverfullFirstLine,
+                 why::ValuesBeforeFirstYear, why::ValuesAfterEndMark, why::NumbersNotTheDecade, why::BlankIndex,
+                 why::EndMarksDisagree, why::BlockValueUnreadable, why::BlockCutShort, why::BlockOverfull,
+                 why::BlockWithoutHeader>;
 
 // A warning or refusal about one line.
 struct LineNote {

@@ -117,6 +117,11 @@ std::string message(std::string_view series_id, const LineNote& note, const Text
           [&](const why::TabInFields&) {
             return refused("','/1x,'holds a TAB among its year and values, which runs its fields together.')");
           },
+          [&](const why::TabBeforeIdentifier& r) {
+            // The identifier is the one written after the TAB.
+            return format_record(at + "','/1x,'has a TAB before its identifier, which moves its year and values out of their columns.')",
+                                 line, r.id);
+          },
           [&](const why::OverfullFirstLine& r) {
             return refused("', starts in the year ',a/1x,'and holds ',a,' values where its decade holds ',a,'.')",
                            number(r.year), number(r.holds), number(r.decade_holds));

@@ -519,6 +519,9 @@ TEST(LoaderDecadal, LinesThatCannotBeReadOneWayRefuseTheSet) {
   EXPECT_EQ(refused("AA01    1950   100 -9999\nBB01    1950   100   101\tx   999\n"),
             "\n Data set refused: line 2 of the data file, series BB01,\n"
             " holds a TAB among its year and values, which runs its fields together.\n");
+  EXPECT_EQ(refused("AA01    1950   100   101\n\tBB01    1950   100   999\n"),
+            "\n Data set refused: line 2 of the data file, series BB01,\n"
+            " has a TAB before its identifier, which moves its year and values out of their columns.\n");
   // A chronology's first line with values before its first year's slot.
   const auto early = load_text("CRN01 1375 900  3 900  3 900  3 900  3 900  3\n", "2\n\n");
   EXPECT_EQ(early.status, LoadStatus::kNotLoaded);

@@ -108,6 +108,17 @@ TEST(JudgeLine, EachDepartureTakesItsRoleForItsReason) {
       {"a chronology slot pushed to the right", kIndices, {},
        "ca533. 820 990  31176  31030  31332  31326  31089   31219  31165  31092  31028  3", {},
        LineRole::kRefuses, {kReasonIndex<why::NumbersNotTheDecade>}},
+      // A number drawn across the boundary of two fields by characters lost
+      // before it is no pair of values.
+      {"a number across two fields, the decade's values", kWidths, {tens("AA01    1950")},
+       "AA01    1960   987     1043   759   110   999", {},
+       LineRole::kContinues, {kReasonIndex<why::NotInColumns>}, 4},
+      {"a number across two fields, not the decade's values", kWidths, {tens("AA01    1950")},
+       "AA01    1960   634   941179   492   110   111   112   113   114   115", {},
+       LineRole::kRefuses, {kReasonIndex<why::NumbersNotTheDecade>}},
+      {"the last number run on, not the decade's values", kWidths, {tens("AA01    1950")},
+       "AA01    1960   100   101   102   103   104   105   106   107     108", {},
+       LineRole::kRefuses, {kReasonIndex<why::NumbersNotTheDecade>}},
       {"a year shifted into the values", kWidths, {tens("kok11b  1990")},
        "kok11b   2000   960   900   790   720   870 -9999", {},
        LineRole::kRefuses, {kReasonIndex<why::UnreadableField>}},
@@ -136,6 +147,15 @@ TEST(JudgeLine, EachDepartureTakesItsRoleForItsReason) {
        LineRole::kRefuses, {kReasonIndex<why::UnreadableField>}},
       {"a sign alone in an index", kIndices, {"tst1a.1950" + repeated(" 900  3", 10)},
        "tst1a.1960 250  6   +  1" + fill(8), {}, LineRole::kRefuses, {kReasonIndex<why::UnreadableField>}},
+      // A TAB before the identifier of a data line moves its fields: its
+      // rings are no title.
+      {"a TAB before a series' first line", kWidths, {}, "\tBSC29A  1758   100   101", {"BSC29A  1760   100   999"},
+       LineRole::kRefuses, {kReasonIndex<why::TabBeforeIdentifier>}},
+      {"blanks and a TAB before a line of the series", kWidths, {"BSC29A  1758   100   101"},
+       "  \tBSC29A  1760   100   999", {}, LineRole::kRefuses, {kReasonIndex<why::TabBeforeIdentifier>}},
+      {"a TAB before a chronology line", kIndices, {"tst1a.1950" + repeated(" 900  3", 10)},
+       "\ttst1a.1960 250  6" + fill(9), {}, LineRole::kRefuses, {kReasonIndex<why::TabBeforeIdentifier>}},
+      {"an indented title that reads as a year and values", kWidths, {}, "\tBig Bend 1992", {}, LineRole::kTitle, {}},
       // A column block ends the series before it, wherever it stands.
       {"a block before any value", kWidths, {}, kBlock, {}, LineRole::kColumnBlock, {}},
       {"a block after a series without its end mark", kWidths, {"AA01    1950   100   101"}, kBlock, {},
