@@ -26,6 +26,9 @@ inline constexpr int kStopThousandths = -9999;
 inline constexpr int kFillIndex = 9990;
 inline constexpr int kFillDepth = 0;
 
+// A ring-width value that closes its series.
+inline constexpr bool is_end_mark(int value) { return value == kStopHundredths || value == kStopThousandths; }
+
 // Values and slots a decade line holds.
 inline constexpr int kSlotsPerLine = 10;
 

@@ -51,7 +51,6 @@ std::optional<int> number_of(std::string_view word) {
   return f.value;
 }
 
-bool is_end_mark(int v) { return v == kStopHundredths || v == kStopThousandths; }
 
 // The first number written past the ten fields of a line that is not an end
 // mark or the fill (a note or a label there is nothing to read).
@@ -279,9 +278,7 @@ DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, st
   std::shared_ptr<const DecadalLine> without_tab;
   if (lead != std::string::npos && text.find('\t') < lead) {
     DecadalLine rest = take_apart(layout, text.substr(text.rfind('\t', lead) + 1), record);
-    const bool values = std::any_of(rest.state.begin(), rest.state.end(),
-                                    [](FieldState s) { return s != FieldState::kBlank; });
-    if (rest.converted && values) without_tab = std::make_shared<const DecadalLine>(std::move(rest));
+    if (rest.converted && rest.any_value_field()) without_tab = std::make_shared<const DecadalLine>(std::move(rest));
   }
   DecadalLine line = take_apart(layout, std::move(text), record);
   line.without_tab = std::move(without_tab);

@@ -3,6 +3,7 @@
 // columns.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -85,6 +86,10 @@ struct DecadalLine {
 
   // The bytes the fields are taken from.
   const std::string& text_of_fields() const { return fields.empty() ? text : fields; }
+  // A value field (index field of a chronology) holds anything.
+  bool any_value_field() const {
+    return std::any_of(state.begin(), state.end(), [](FieldState s) { return s != FieldState::kBlank; });
+  }
 };
 
 DecadalLine parse_decadal_line(const DecadalLayout& layout, std::string text, std::size_t record);

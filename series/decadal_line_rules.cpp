@@ -48,17 +48,16 @@ IdMatch compare_ids(const LineHead& a, const LineHead& b) {
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_end_mark(int v) { return v == kStopHundredths || v == kStopThousandths; }
 EndMark end_mark_of(int v) { return v == kStopThousandths ? EndMark::kThousandths : EndMark::kHundredths; }
 
 bool is_blank(const DecadalLine& line, int j) { return line.state[static_cast<std::size_t>(j)] == FieldState::kBlank; }
 
-bool is_end_mark(const DecadalLine& line, int j) {
+bool end_mark_at(const DecadalLine& line, int j) {
   return !is_blank(line, j) && is_end_mark(line.values[static_cast<std::size_t>(j)]);
 }
 
 // A field that holds a ring: neither blank nor an end mark.
-bool holds_ring(const DecadalLine& line, int j) { return !is_blank(line, j) && !is_end_mark(line, j); }
+bool holds_ring(const DecadalLine& line, int j) { return !is_blank(line, j) && !end_mark_at(line, j); }
 
 bool holds_ring_in(const DecadalLine& line, int first, int last) {
   for (int j = first; j <= last; ++j) {
@@ -67,12 +66,8 @@ bool holds_ring_in(const DecadalLine& line, int first, int last) {
   return false;
 }
 
-bool any_value_field(const DecadalLine& line) {
-  return std::any_of(line.state.begin(), line.state.end(), [](FieldState s) { return s != FieldState::kBlank; });
-}
-
 // A line without year and values: an empty line, a short note.
-bool holds_nothing(const DecadalLine& line) { return line.year_blank && !any_value_field(line); }
+bool holds_nothing(const DecadalLine& line) { return line.year_blank && !line.any_value_field(); }
 
 // The identifier, year and value columns of two lines are the same.
 bool repeats(const DecadalLayout& layout, const DecadalLine& a, const DecadalLine& b) {
@@ -102,7 +97,7 @@ struct SlotScan {
 SlotScan scan_widths(const DecadalLine& line, int first, int last) {
   SlotScan scan;
   for (int j = first; j <= last; ++j) {
-    if (!is_end_mark(line, j)) continue;
+    if (!end_mark_at(line, j)) continue;
     if (line.values[static_cast<std::size_t>(j)] == kStopThousandths) {
       scan.end_slot = j;
       scan.end = EndMark::kThousandths;
@@ -220,14 +215,14 @@ Values widths_values(const DecadalLayout& layout, const DecadalLine& line, const
   // Values beyond the first line's decade could belong to either the year
   // the line names or the count it holds; only a run of end marks after the
   // series' end, or its end mark in the very next slot, reads one way.
-  if (first && last < kSlotsPerLine - 1 && any_value_field(line)) {
+  if (first && last < kSlotsPerLine - 1 && line.any_value_field()) {
     int used = 0;
     for (int j = 0; j < kSlotsPerLine; ++j) {
       if (!is_blank(line, j)) used = j + 1;
     }
     if (used > last + 1) {
       const bool rings_beyond = holds_ring_in(line, last + 1, kSlotsPerLine - 1);
-      if (run.end == EndMark::kNone && !rings_beyond && is_end_mark(line, last + 1)) {
+      if (run.end == EndMark::kNone && !rings_beyond && end_mark_at(line, last + 1)) {
         run.end = end_mark_of(line.values[static_cast<std::size_t>(last + 1)]);
         v.notes.push_back(at(line, why::EndMarkAfterDecade{year_of(last + 1)}));
       } else if (run.end == EndMark::kNone || rings_beyond) {
@@ -371,7 +366,7 @@ std::optional<Unreadable> unreadable_data_line(const DecadalLayout& layout, cons
   if (layout.widths && (line.year_reads || series.data_line_in_file)) {
     for (int j = kSlotsPerLine - 1; j >= 0; --j) {
       if (is_blank(line, j)) continue;
-      if (!is_end_mark(line, j)) break;
+      if (!end_mark_at(line, j)) break;
       const bool of_series = series.started && compare_ids(series.head, line.head) != IdMatch::kOther;
       std::optional<long long> due;
       if (of_series) due = series.due_year;
